@@ -35,6 +35,8 @@ class Encoder {
  public:
   Encoder() : child_((LAST_ENTRY_CODE + 1) * 256, 0) {}
 
+  std::size_t Restarts() const { return restarts_; }
+
   std::vector<std::uint8_t> Run(std::span<const std::uint8_t> plain) {
     std::uint32_t string = plain[0];
     for (std::size_t i = 1; i < plain.size(); ++i) {
@@ -67,6 +69,7 @@ class Encoder {
   void AddEntry(std::uint32_t string, std::uint8_t byte) {
     if (next_ > LAST_ENTRY_CODE) {
       writer_.Write(CODE_CLEAR, width_);
+      ++restarts_;
       for (std::size_t slot : used_) child_[slot] = 0;
       used_.clear();
       width_ = LZW_FIRST_WIDTH;
@@ -91,6 +94,7 @@ class Encoder {
   BitWriter writer_;
   unsigned width_ = LZW_FIRST_WIDTH;
   unsigned next_ = FIRST_ENTRY_CODE;
+  std::size_t restarts_ = 0;
 };
 
 }  // namespace
@@ -107,6 +111,7 @@ LzwEncodeResult LzwEncode(std::span<const std::uint8_t> plain) {
   }
   Encoder encoder;
   result.coded = encoder.Run(plain);
+  result.restarts = encoder.Restarts();
   if (result.coded.size() > LZW_MAX_INPUT) result.status = LzwEncodeStatus::CodedTooLong;
   return result;
 }

@@ -16,6 +16,7 @@ enum class LzwEncodeStatus {
 struct LzwEncodeResult {
   LzwEncodeStatus status = LzwEncodeStatus::Ok;
   std::vector<std::uint8_t> coded;  // also filled for CodedTooLong, to tell by how much
+  std::size_t restarts = 0;         // CODE_CLEAR codes sent
 };
 
 // The usual LZW way: the code of the longest known string, then that string

@@ -15,11 +15,11 @@ void* ProcessHeapAllocate(void*, std::size_t size) { return std::malloc(size); }
 void ProcessHeapRelease(void*, void* block) { std::free(block); }
 
 constexpr PngHeap kProcessHeap = {ProcessHeapAllocate, ProcessHeapRelease, nullptr};
-const PngHeap* gHeap = &kProcessHeap;
+PngHeap gHeap = kProcessHeap;
 
-void* HeapAllocate(std::size_t size) { return gHeap->allocate(gHeap->context, size); }
+void* HeapAllocate(std::size_t size) { return gHeap.allocate(gHeap.context, size); }
 void HeapRelease(void* block) {
-  if (block != nullptr) gHeap->release(gHeap->context, block);
+  if (block != nullptr) gHeap.release(gHeap.context, block);
 }
 
 // --- File layout ---------------------------------------------------------------
@@ -445,7 +445,7 @@ class RowReader {
 
 // --- Operations ------------------------------------------------------------------
 
-void PngSetHeap(const PngHeap* heap) { gHeap = heap != nullptr ? heap : &kProcessHeap; }
+void PngSetHeap(const PngHeap* heap) { gHeap = heap != nullptr ? *heap : kProcessHeap; }
 
 BOOL PngInit(PngInfo& info) {
   info = PngInfo{};

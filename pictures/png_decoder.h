@@ -109,7 +109,7 @@ struct PngHeap {
   void (*release)(void* context, void* block);
   void* context;
 };
-void PngSetHeap(const PngHeap* heap);  // null: back to the process heap
+void PngSetHeap(const PngHeap* heap);  // copied; null: back to the process heap
 
 BOOL PngInit(PngInfo& info);
 // Finds the RT_RCDATA resource `id` of `module` and reads its header.

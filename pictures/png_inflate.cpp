@@ -459,7 +459,8 @@ class Inflater {
         if (InputEnded()) return InflateResult::kInputEnded;
         if (distance > static_cast<std::size_t>(out_ - outStart_)) return InflateResult::kDistanceTooFar;
         if (length > static_cast<std::size_t>(outEnd_ - out_)) return InflateResult::kOutputOverrun;
-        for (unsigned i = 0; i < length; ++i) out_[i] = out_[i - distance];
+        const std::uint8_t* from = out_ - distance;
+        for (unsigned i = 0; i < length; ++i) out_[i] = from[i];
         out_ += length;
       }
       if (InputEnded()) return InflateResult::kInputEnded;

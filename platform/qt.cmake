@@ -1,0 +1,16 @@
+# The Qt-backed part of the layer: windows, messages, dialogs, controls, GDI.
+add_library(ploxa_platform STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/cp1252.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/static_control.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/edit_control.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/button_control.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/scroll_bar.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gdi.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/icons.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/message_box.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_host.cpp)
+target_include_directories(ploxa_platform PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(ploxa_platform PUBLIC ploxa_resources Qt6::Widgets Qt6::Gui Qt6::Core)

@@ -172,6 +172,7 @@ QuizDescription ReadDescription(const std::string& text, const std::string& file
     root = toml::parse(text, file);
   } catch (const toml::parse_error& error) {
     d.Error(file, static_cast<int>(error.source().begin.line), "", std::string(error.description()));
+    quiz.readable = false;
     return quiz;
   }
 

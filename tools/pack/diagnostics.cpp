@@ -1,5 +1,7 @@
 #include "tools/pack/diagnostics.h"
 
+#include <algorithm>
+
 void Diagnostics::Error(const std::string& file, int line, const std::string& field, const std::string& message) {
   all_.push_back({false, file, line, field, message});
 }
@@ -17,7 +19,12 @@ std::size_t Diagnostics::ErrorCount() const {
 }
 
 void Diagnostics::Print(std::ostream& out) const {
-  for (const Diagnostic& d : all_) {
+  // In file order, so an author can work down the description.
+  std::vector<Diagnostic> sorted = all_;
+  std::stable_sort(sorted.begin(), sorted.end(), [](const Diagnostic& a, const Diagnostic& b) {
+    return a.file != b.file ? a.file < b.file : a.line < b.line;
+  });
+  for (const Diagnostic& d : sorted) {
     out << d.file;
     if (d.line > 0) out << ':' << d.line;
     out << (d.warning ? ": warning: " : ": error: ");

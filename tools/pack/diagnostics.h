@@ -22,7 +22,7 @@ class Diagnostics {
   bool HasErrors() const;
   std::size_t ErrorCount() const;
   const std::vector<Diagnostic>& All() const { return all_; }
-  // "FILE:LINE: error: FIELD: MESSAGE", one a line, in the order found.
+  // "FILE:LINE: error: FIELD: MESSAGE", one a line, by file and line.
   void Print(std::ostream& out) const;
 
  private:

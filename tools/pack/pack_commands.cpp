@@ -112,7 +112,7 @@ int Build(const std::vector<std::string>& args, std::ostream& out, std::ostream&
   Diagnostics diagnostics;
   const QuizDescription quiz = ReadDescription(std::string(text.begin(), text.end()), input, diagnostics);
   PackedQuiz packed;
-  if (!diagnostics.HasErrors()) {
+  if (quiz.readable) {
     const fs::path folder = fs::path(input).has_parent_path() ? fs::path(input).parent_path() : fs::path(".");
     PackQuiz(quiz, input, folder, packed, diagnostics);
   }

@@ -52,6 +52,7 @@ struct QuizDescription {
   std::vector<int> codeLines;
   std::vector<QuestionDescription> questions;
   FieldLines lines;
+  bool readable = true;  // false after a syntax error: nothing else could be read
 };
 
 // Parses `text` (the contents of `file`) and reports syntax errors, unknown

@@ -154,8 +154,12 @@ void Packer::CheckQuestions() {
 
     entries_ += checkAnswer(q.answer, "answer") + TEXT_END;
     if (quiz_.answersPerQuestion == 2) {
-      if (!q.hasAnswer2) Error({q.line, name}, "has no answer2, and the quiz has two answers per question");
-      entries_ += checkAnswer(q.answer2, "answer2") + TEXT_END;
+      if (q.hasAnswer2) {
+        entries_ += checkAnswer(q.answer2, "answer2") + TEXT_END;
+      } else {
+        Error({q.line, name}, "has no answer2, and the quiz has two answers per question");
+        entries_ += TEXT_END;
+      }
     } else if (q.hasAnswer2) {
       Error(at("answer2"), quiz_.kind == KIND_TEXT ? "a text quiz has one answer per question"
                                                    : "answers_per_question is 1; set it to 2 for a second answer");

@@ -183,18 +183,18 @@ bool ParseCodesRecord(std::span<const std::uint8_t> decoded, QuizState* state) {
   return true;
 }
 
-void LoadQuiz(QuizState* state, QuizServices& services) {
+QuizLoadResult LoadQuiz(QuizState* state, QuizServices& services) {
   const std::array<std::uint8_t, LINK_RECORD_SIZE> link = ReadLinkRecord();
-  LoadQuiz(state, services, link);
+  return LoadQuiz(state, services, link);
 }
 
-void LoadQuiz(QuizState* state, QuizServices& services, std::span<const std::uint8_t> codedLinkRecord) {
+QuizLoadResult LoadQuiz(QuizState* state, QuizServices& services, std::span<const std::uint8_t> codedLinkRecord) {
   std::vector<std::uint8_t> decoded;
   LinkTexts link{};
   if (!Decode(codedLinkRecord, decoded, services) || !ParseLinkRecord(decoded, link)) {
     services.ShowMessage(LINK_DECODE_FAILED, LOADER_CAPTION);
     state->questionCount = 0;
-    return;
+    return QuizLoadResult::Failed;
   }
   std::memcpy(state->linkText, link.linkText, LINK_TEXT_SIZE);
   std::memcpy(state->footerText, link.footerText, FOOTER_TEXT_SIZE);
@@ -203,16 +203,18 @@ void LoadQuiz(QuizState* state, QuizServices& services, std::span<const std::uin
   if (answers.empty()) {
     services.ShowMessage(ANSWERS_NOT_FOUND, LOADER_CAPTION);
     SetUpFallbackQuiz(state, services);
-    return;
+    return QuizLoadResult::FallbackQuiz;
   }
   if (!Decode(answers, decoded, services) || !ParseAnswersRecord(decoded, state, services)) {
     services.ShowMessage(ANSWERS_DECODE_FAILED, LOADER_CAPTION);
     state->questionCount = 0;
-    return;
+    return QuizLoadResult::Failed;
   }
 
   const std::span<const std::uint8_t> codes = services.PatchResource(CODES_RECORD_ID);
   if (!Decode(codes, decoded, services) || !ParseCodesRecord(decoded, state)) {
     services.ShowMessage(CODES_DECODE_FAILED, LOADER_CAPTION);
+    return QuizLoadResult::CodesMissing;
   }
+  return QuizLoadResult::Loaded;
 }

@@ -18,10 +18,14 @@ inline constexpr const char* ANSWERS_DECODE_FAILED = "Erreur dans le d\xE9" "cry
 inline constexpr const char* CODES_DECODE_FAILED = "Erreur dans le d\xE9" "cryptage des codes";
 inline constexpr const char* LOADER_CAPTION = "Ploxa";
 
+// How loading went. Only a quiz whose answers record loaded holds answers of
+// its own worth saving; the messages have been shown either way.
+enum class QuizLoadResult { Loaded, CodesMissing, FallbackQuiz, Failed };
+
 // Loads the quiz with the program's own link record.
-void LoadQuiz(QuizState* state, QuizServices& services);
+QuizLoadResult LoadQuiz(QuizState* state, QuizServices& services);
 // The same with a given coded link record (its whole length is the input).
-void LoadQuiz(QuizState* state, QuizServices& services, std::span<const std::uint8_t> codedLinkRecord);
+QuizLoadResult LoadQuiz(QuizState* state, QuizServices& services, std::span<const std::uint8_t> codedLinkRecord);
 
 // The decoded records' parsers. Each checks every read against the decoded
 // length, the 96-question limit and its fields' sizes; false means the record

@@ -339,6 +339,49 @@ TEST_F(PackTest, PicturesGoWhereThePlayerLooks) {
   EXPECT_NE(shown.out.find("#10       401"), std::string::npos) << shown.out;
 }
 
+// The sample quizzes of examples/: each builds, loads in the player and comes
+// back byte for byte through extract.
+struct SampleQuiz {
+  const char* folder;
+  const char* kind;
+  const char* questions;
+  const char* answers;
+  const char* media;
+};
+
+class SampleQuizzes : public PackTest, public ::testing::WithParamInterface<SampleQuiz> {};
+
+TEST_P(SampleQuizzes, BuildLoadAndRoundTrip) {
+  const SampleQuiz& c = GetParam();
+  const std::string source = Env("PLOXA_SOURCE_DIR");
+  ASSERT_FALSE(source.empty());
+  const fs::path description = fs::path(source) / "examples" / c.folder / "quiz.toml";
+  const Result built = Pack({"build", description.string(), "-o", (dir_ / "sample").string(), "--player", player_});
+  ASSERT_EQ(built.status, 0) << built.err;
+  EXPECT_EQ(built.err, "") << "the samples build without warnings";
+
+  const Result run = RunProgram((dir_ / "sample").string());
+  for (const std::string& line : {std::string("kind=") + c.kind, std::string("questions=") + c.questions,
+                                 std::string("answers=") + c.answers, std::string("media=") + c.media}) {
+    EXPECT_NE(run.out.find(line + "\n"), std::string::npos) << line << " in\n" << run.out;
+  }
+  EXPECT_EQ(run.out.find("message="), std::string::npos) << run.out;
+
+  ASSERT_EQ(Pack({"extract", (dir_ / "sample").string(), (dir_ / "out").string()}).status, 0);
+  ASSERT_EQ(Pack({"build", (dir_ / "out" / "quiz.toml").string(), "-o", (dir_ / "again").string(), "--player",
+                  player_})
+                .status,
+            0);
+  EXPECT_EQ(ReadBytes(dir_ / "again"), ReadBytes(dir_ / "sample"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, SampleQuizzes,
+                         ::testing::Values(SampleQuiz{"culture", "0", "30", "1", "0"},
+                                           SampleQuiz{"drapeaux", "1", "12", "2", "12"},
+                                           SampleQuiz{"ecoute", "2", "6", "1", "6"},
+                                           SampleQuiz{"images", "3", "3", "1", "3"}),
+                         [](const auto& row) { return std::string(row.param.folder); });
+
 // --- validation ------------------------------------------------------------------
 
 struct BadCase {

@@ -2,6 +2,7 @@
 add_library(ploxa_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/cp1252.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/window_class.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/static_control.cpp

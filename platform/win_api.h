@@ -14,6 +14,8 @@
 
 // Registers a class; names compare without case. Class and window extra bytes and menus are ignored.
 ATOM RegisterClassExA(const WNDCLASSEXA* wc);
+// Removes a class no window uses any more (FALSE otherwise); atoms are not supported.
+BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
 // Creates a window; WS_EX_* styles other than none, menus and WS_POPUP ownership are ignored.
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menuOrId, HINSTANCE instance,

@@ -509,6 +509,7 @@ TEST_F(PackTest, EveryProblemIsReportedAtOnce) {
     EXPECT_NE(r.err.find(where), std::string::npos) << where << " in\n" << r.err;
   }
   EXPECT_NE(r.err.find("6 errors; nothing written"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("warning"), std::string::npos) << "a refused answer is not also empty:\n" << r.err;
 }
 
 TEST_F(PackTest, WarningsDoNotStopTheBuild) {

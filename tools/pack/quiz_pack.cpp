@@ -146,7 +146,7 @@ void Packer::CheckQuestions() {
                            KindName(quiz_.kind) + " kind takes " + std::to_string(answerRoom) + " (" +
                            std::to_string(bytes.size() - CELL_ANSWER_LIMIT) + " too many)");
       }
-      if (bytes.find_first_not_of(' ') == std::string::npos) {
+      if (text.find_first_not_of(' ') == std::string::npos) {
         Warning(at(key), "is empty, so no typed answer can ever be judged right");
       }
       return bytes;

@@ -17,8 +17,9 @@ constexpr unsigned kEndOfBlock = 256;
 
 // Table entry: bits 0-3 the code's length, bits 4-7 its kind, bits 8-15 the
 // count of extra bits that follow the code (for a subtable link: the mask of
-// the subtable index), bits 16-31 the value (literal byte, base length or
-// distance, code-length symbol, or the subtable's offset).
+// the subtable index; for literals: 1 when the entry holds two), bits 16-31
+// the value (literal byte or two, base length or distance, code-length
+// symbol, or the subtable's offset).
 constexpr std::uint32_t kLiteral = 0x10;
 constexpr std::uint32_t kEnd = 0x20;
 constexpr std::uint32_t kLink = 0x40;
@@ -34,6 +35,7 @@ inline std::uint32_t Value(std::uint32_t entry) { return entry >> 16; }
 // Main tables are indexed by this many bits; longer codes go through a
 // subtable indexed by the rest, sized for the longest code of the table.
 constexpr unsigned kLiteralTableBits = 11;
+constexpr std::uint64_t kLiteralMask = (1u << kLiteralTableBits) - 1;
 constexpr unsigned kDistanceTableBits = 8;
 constexpr unsigned kCodeLengthTableBits = 7;  // code-length codes are at most 7 bits
 
@@ -119,37 +121,44 @@ CodeInfo PngBuildCodes(const std::uint8_t* lengths, unsigned count, const std::u
     for (std::size_t i = 0; i < mainSize; ++i) table[i] = kInvalid;
   }
 
-  // First code of each length, as the canonical construction numbers them.
-  unsigned nextCode[kMaxCodeBits + 1] = {};
-  for (unsigned length = 2, code = 0; length <= kMaxCodeBits; ++length) {
-    code = (code + perLength[length - 1]) << 1;
-    nextCode[length] = code;
+  // Symbols in code order: by length, then by symbol.
+  std::uint16_t sorted[kFixedLiteralLengthCodes];
+  unsigned offset[kMaxCodeBits + 2] = {};
+  for (unsigned length = 1; length <= kMaxCodeBits; ++length) offset[length + 1] = offset[length] + perLength[length];
+  for (unsigned s = 0; s < count; ++s) {
+    if (lengths[s] != 0) sorted[offset[lengths[s]]++] = static_cast<std::uint16_t>(s);
   }
 
+  // Codes count up within a length and double from one length to the next.
   std::size_t nextSubtable = mainSize;
   std::size_t subtable = 0;
   unsigned subPrefix = ~0u;
-  for (unsigned length = 1; length <= info.longest; ++length) {
-    for (unsigned s = 0; s < count; ++s) {
-      if (lengths[s] != length) continue;
-      const std::uint32_t entry = symbols[s] | length;
-      const unsigned reversed = Reverse(nextCode[length]++, length);
-      if (length <= mainBits) {
-        for (std::size_t i = reversed; i < mainSize; i += std::size_t{1} << length) table[i] = entry;
-        continue;
-      }
-      // Codes are handed out in order, so the codes sharing a prefix are
-      // consecutive and share one subtable.
-      const unsigned prefix = reversed & (mainSize - 1);
-      if (prefix != subPrefix) {
-        subPrefix = prefix;
-        subtable = nextSubtable;
-        nextSubtable += subSize;
-        for (std::size_t i = 0; i < subSize; ++i) table[subtable + i] = kInvalid;
-        table[prefix] = Entry(static_cast<std::uint32_t>(subtable), static_cast<std::uint32_t>(subSize - 1), kLink);
-      }
-      const unsigned rest = length - mainBits;
-      for (std::size_t i = reversed >> mainBits; i < subSize; i += std::size_t{1} << rest) table[subtable + i] = entry;
+  unsigned code = 0;
+  unsigned previousLength = 0;
+  for (unsigned i = 0; i < info.used; ++i) {
+    const unsigned symbol = sorted[i];
+    const unsigned length = lengths[symbol];
+    code <<= length - previousLength;
+    previousLength = length;
+    const std::uint32_t entry = symbols[symbol] | length;
+    const unsigned reversed = Reverse(code++, length);
+    if (length <= mainBits) {
+      for (std::size_t at = reversed; at < mainSize; at += std::size_t{1} << length) table[at] = entry;
+      continue;
+    }
+    // Codes are handed out in order, so the codes sharing a prefix are
+    // consecutive and share one subtable.
+    const unsigned prefix = reversed & (mainSize - 1);
+    if (prefix != subPrefix) {
+      subPrefix = prefix;
+      subtable = nextSubtable;
+      nextSubtable += subSize;
+      for (std::size_t at = 0; at < subSize; ++at) table[subtable + at] = kInvalid;
+      table[prefix] = Entry(static_cast<std::uint32_t>(subtable), static_cast<std::uint32_t>(subSize - 1), kLink);
+    }
+    const unsigned rest = length - mainBits;
+    for (std::size_t at = reversed >> mainBits; at < subSize; at += std::size_t{1} << rest) {
+      table[subtable + at] = entry;
     }
   }
   return info;
@@ -161,6 +170,21 @@ bool AcceptableShape(const CodeInfo& info) {
   if (info.shape == CodeShape::kOverSubscribed) return false;
   if (info.shape == CodeShape::kIncomplete) return info.used <= 1 && info.longest <= 1;
   return true;
+}
+
+// Where a literal's code leaves room in the main table's bits for a second
+// literal's whole code, the entry decodes both: the same symbols in the same
+// order, two bytes per lookup. Entries are visited from the top down, so the
+// entry for the bits after the first code is still a single symbol.
+void PairLiterals(std::uint32_t* table, unsigned mainBits) {
+  for (std::size_t i = std::size_t{1} << mainBits; i-- > 0;) {
+    const std::uint32_t first = table[i];
+    if (!(first & kLiteral)) continue;
+    const unsigned firstLength = CodeLength(first);
+    const std::uint32_t second = table[i >> firstLength];
+    if (!(second & kLiteral) || CodeLength(second) > mainBits - firstLength) continue;
+    table[i] = Entry(Value(first) | Value(second) << 8, 1, kLiteral) | (firstLength + CodeLength(second));
+  }
 }
 
 inline std::uint64_t Load64(const std::uint8_t* p) {
@@ -387,6 +411,7 @@ class Inflater {
     const CodeInfo literalInfo = PngBuildCodes(lengths, literalCount, kSymbols.literalLength.data(),
                                                literalTable_.data(), kLiteralTableBits);
     if (!AcceptableShape(literalInfo)) return InflateResult::kBadLiteralLengthCode;
+    PairLiterals(literalTable_.data(), kLiteralTableBits);
     const CodeInfo distanceInfo = PngBuildCodes(lengths + literalCount, distanceCount, kSymbols.distance.data(),
                                                 distanceTable_.data(), kDistanceTableBits);
     // With no distance code at all, every entry is invalid and any length
@@ -409,22 +434,29 @@ class Inflater {
     const std::uint32_t* const distances = distanceTable_.data();
     for (;;) {
       while (inEnd_ - in_ >= kFastInput && outEnd_ - out_ >= kFastOutput) {
-        // 56 bits: enough for three literals or one length with its distance
-        // (15 + 5 + 15 + 13 bits).
+        // 56 bits: enough for a length with its distance (15 + 5 + 15 + 13
+        // bits), and literals are taken while 15 bits remain. At most 56
+        // lookups of two bytes fit in the output margin.
         RefillFast();
-        std::uint32_t entry = Lookup(literals, kLiteralTableBits, bits_);
-        if (entry & kLiteral) {
+        std::uint32_t entry = literals[bits_ & kLiteralMask];
+        while (entry & kLiteral) {
           Drop(CodeLength(entry));
-          *out_++ = static_cast<std::uint8_t>(Value(entry));
-          entry = Lookup(literals, kLiteralTableBits, bits_);
-          if (!(entry & kLiteral)) continue;
-          Drop(CodeLength(entry));
-          *out_++ = static_cast<std::uint8_t>(Value(entry));
-          entry = Lookup(literals, kLiteralTableBits, bits_);
-          if (!(entry & kLiteral)) continue;
-          Drop(CodeLength(entry));
-          *out_++ = static_cast<std::uint8_t>(Value(entry));
-          continue;
+          const std::uint32_t value = Value(entry);
+          out_[0] = static_cast<std::uint8_t>(value);
+          out_[1] = static_cast<std::uint8_t>(value >> 8);
+          out_ += 1 + ExtraBits(entry);
+          if (bitsLeft_ < kMaxCodeBits) break;
+          entry = literals[bits_ & kLiteralMask];
+        }
+        if (entry & kLiteral) continue;
+        if (bitsLeft_ < 48) continue;
+        if (entry & kLink) {
+          entry = literals[Value(entry) + ((bits_ >> kLiteralTableBits) & ExtraBits(entry))];
+          if (entry & kLiteral) {
+            Drop(CodeLength(entry));
+            *out_++ = static_cast<std::uint8_t>(Value(entry));
+            continue;
+          }
         }
         if (entry & (kEnd | kInvalid)) {
           if (entry & kInvalid) return InflateResult::kBadLiteralLengthSymbol;
@@ -446,8 +478,11 @@ class Inflater {
       if (entry & kInvalid) return InflateResult::kBadLiteralLengthSymbol;
       Drop(CodeLength(entry));
       if (entry & kLiteral) {
-        if (out_ == outEnd_) return InflateResult::kOutputOverrun;
-        *out_++ = static_cast<std::uint8_t>(Value(entry));
+        const unsigned count = 1 + ExtraBits(entry);
+        if (count > static_cast<std::size_t>(outEnd_ - out_)) return Fail(InflateResult::kOutputOverrun);
+        out_[0] = static_cast<std::uint8_t>(Value(entry));
+        if (count == 2) out_[1] = static_cast<std::uint8_t>(Value(entry) >> 8);
+        out_ += count;
       } else if (entry & kEnd) {
         return InflateResult::kOk;
       } else {

@@ -97,6 +97,7 @@ void ShutDownPlayer(PlayerWindows& windows) {
   StopMediaSupport(quizState, windows.main);
   // The main window of the other kinds goes here, so nothing of it outlives the quiz.
   if (IsWindow(windows.main)) DestroyWindow(windows.main);
+  UnregisterClassA("Ploxa", GetModuleHandleA(nullptr));
   DeleteObject(footerBrush);
   footerBrush = nullptr;
   SetFooterBrush(nullptr);

@@ -19,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/qt_access.h"
 #include "platform/win_api.h"
 
 class QPainter;

@@ -678,3 +678,17 @@ int GetWindowTextLengthA(HWND hwnd) {
   if (!FindWin(hwnd, "GetWindowTextLengthA")) return 0;
   return static_cast<int>(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
 }
+
+namespace ploxa::win {
+
+QWidget* FrameWidgetOf(HWND hwnd) {
+  Window* w = FindWin(hwnd);
+  return w ? w->frame.data() : nullptr;
+}
+
+QWidget* ClientWidgetOf(HWND hwnd) {
+  Window* w = FindWin(hwnd);
+  return w ? w->client.data() : nullptr;
+}
+
+}  // namespace ploxa::win

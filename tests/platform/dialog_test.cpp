@@ -1,0 +1,209 @@
+// Dialogs from the built-in templates and the dialog manager's keyboard handling,
+// driven by real Qt key events.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "tests/platform/platform_test_support.h"
+
+using namespace ploxa::test;
+
+namespace {
+
+struct ControlSpec {
+  int id;
+  const char* cls;
+  DWORD style;
+};
+
+// Created by the dialog procedure, as the panels do.
+const ControlSpec kControls[] = {
+    {10, "Static", WS_CHILD | WS_VISIBLE},
+    {11, "Edit", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP},
+    {12, "Edit", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP},
+    {13, "Edit", WS_CHILD | WS_BORDER | WS_TABSTOP},  // hidden: skipped
+    {14, "Button", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON},
+    {15, "Edit", WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP},  // disabled: skipped
+    {16, "Edit", WS_CHILD | WS_VISIBLE | WS_BORDER},                 // no tab stop
+};
+
+std::map<HWND, WNDPROC>& KeptProcs() {
+  static std::map<HWND, WNDPROC> procs;
+  return procs;
+}
+
+// Records key releases and characters that reach each control.
+LRESULT CALLBACK KeyRecorder(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_KEYUP || msg == WM_CHAR || msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) Log().push_back({hwnd, msg, wParam, lParam});
+  return CallWindowProcA(KeptProcs()[hwnd], hwnd, msg, wParam, lParam);
+}
+
+INT_PTR CALLBACK PanelProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) {
+    for (const ControlSpec& c : kControls) {
+      HWND h = CreateWindowExA(0, c.cls, "", c.style, 5, 5 + 25 * (c.id - 10), 120, 20, dialog,
+                               reinterpret_cast<HMENU>(static_cast<LONG_PTR>(c.id)), nullptr, nullptr);
+      KeptProcs()[h] = reinterpret_cast<WNDPROC>(SetWindowLongA(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(KeyRecorder)));
+    }
+  }
+  return RecordingDialogProc(dialog, msg, wParam, lParam);
+}
+
+class DialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Log().clear();
+    top_ = CreateRecorder(500, 400);
+  }
+  void TearDown() override {
+    DestroyWindow(top_);
+    PumpMessages();
+  }
+  HWND MakePanel() {
+    HWND panel = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1001), top_, PanelProc, 0);
+    SetWindowPos(panel, nullptr, 0, 0, 300, 300, SWP_NOZORDER);
+    ShowWindow(panel, SW_SHOWNORMAL);
+    ShowWindow(top_, SW_SHOWNORMAL);
+    return panel;
+  }
+  HWND top_ = nullptr;
+};
+
+TEST_F(DialogTest, TemplatesGiveStylesFontAndInitialisationInOrder) {
+  const struct {
+    int id;
+    DWORD style;
+  } cases[] = {
+      {1001, WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | DS_SETFONT},
+      {1002, WS_CHILD | WS_BORDER | DS_SETFONT},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.id);
+    Log().clear();
+    HWND dlg = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(static_cast<WORD>(c.id)), top_,
+                                  RecordingDialogProc, 42);
+    ASSERT_TRUE(dlg);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(dlg, GWL_STYLE)), c.style) << "not visible until shown";
+    EXPECT_EQ(GetParent(dlg), top_);
+    std::vector<UINT> seen;
+    for (const Recorded& r : Log()) seen.push_back(r.msg);
+    // The dialog procedure starts with the font, then initialisation with the parameter.
+    ASSERT_EQ(seen, (std::vector<UINT>{WM_SETFONT, WM_INITDIALOG}));
+    EXPECT_EQ(Log()[0].wParam, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)));
+    EXPECT_EQ(Log()[1].lParam, 42);
+    ShowWindow(dlg, SW_SHOWNORMAL);
+    EXPECT_EQ(LogOf(WM_SIZE).size(), 1u) << "WM_SIZE when first shown";
+    DestroyWindow(dlg);
+    EXPECT_FALSE(EndDialog(dlg, 0)) << "harmless on a destroyed dialog";
+  }
+}
+
+TEST_F(DialogTest, FocusStartsOnTheFirstTabStop) {
+  HWND panel = MakePanel();
+  EXPECT_EQ(GetFocus(), GetDlgItem(panel, 11));
+}
+
+TEST_F(DialogTest, TabMovesAmongTabStopsAndTheReleaseReachesTheNewFocus) {
+  HWND panel = MakePanel();
+  const struct {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int focusAfter;
+  } steps[] = {
+      {"Tab", Qt::Key_Tab, Qt::NoModifier, 12},
+      {"Tab skips hidden and disabled", Qt::Key_Tab, Qt::NoModifier, 14},
+      {"Tab wraps around", Qt::Key_Tab, Qt::NoModifier, 11},
+      {"Shift+Tab wraps back", Qt::Key_Backtab, Qt::ShiftModifier, 14},
+      {"Shift+Tab", Qt::Key_Backtab, Qt::ShiftModifier, 12},
+      {"Shift+Tab again", Qt::Key_Backtab, Qt::ShiftModifier, 11},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.name);
+    Log().clear();
+    Key(panel, QTest::Press, s.key, QStringLiteral("\t"), s.modifiers);
+    PumpMessages(panel);
+    const HWND expected = GetDlgItem(panel, s.focusAfter);
+    EXPECT_EQ(GetFocus(), expected);
+    Key(panel, QTest::Release, s.key, QStringLiteral("\t"), s.modifiers);
+    PumpMessages(panel);
+    // Shift comes and goes as a key of its own; only Tab's messages count here.
+    std::vector<Recorded> ups, downs;
+    for (const Recorded& r : Log()) {
+      if (r.wParam != VK_TAB) continue;
+      if (r.msg == WM_KEYUP) ups.push_back(r);
+      if (r.msg == WM_KEYDOWN) downs.push_back(r);
+    }
+    ASSERT_EQ(ups.size(), 1u);
+    EXPECT_EQ(ups[0].hwnd, expected);
+    EXPECT_TRUE(downs.empty()) << "the dialog manager keeps the key press";
+    EXPECT_TRUE(LogOf(WM_CHAR).empty()) << "no tab character";
+  }
+}
+
+TEST_F(DialogTest, EnterSendsIdokNotAClickAndItsReleaseReachesTheControl) {
+  HWND panel = MakePanel();
+  SetFocus(GetDlgItem(panel, 12));
+  Log().clear();
+  Key(panel, QTest::Press, Qt::Key_Return, QStringLiteral("\r"));
+  PumpMessages(panel);
+  Key(panel, QTest::Release, Qt::Key_Return, QStringLiteral("\r"));
+  PumpMessages(panel);
+  std::vector<WPARAM> commands;
+  for (const Recorded& r : LogOf(WM_COMMAND)) {
+    if (r.hwnd == panel) commands.push_back(r.wParam);
+  }
+  EXPECT_EQ(commands, (std::vector<WPARAM>{MAKEWPARAM(IDOK, BN_CLICKED)})) << "never button 14's click";
+  const std::vector<Recorded> ups = LogOf(WM_KEYUP);
+  ASSERT_EQ(ups.size(), 1u);
+  EXPECT_EQ(ups[0].hwnd, GetDlgItem(panel, 12));
+  EXPECT_EQ(ups[0].wParam, VK_RETURN);
+  EXPECT_TRUE(LogOf(WM_CHAR).empty());
+}
+
+TEST_F(DialogTest, OtherKeysReachTheFocusedControlAsKeyDownCharAndKeyUp) {
+  HWND panel = MakePanel();
+  Log().clear();
+  Key(panel, QTest::Press, Qt::Key_A, QStringLiteral("a"));
+  PumpMessages(panel);
+  Key(panel, QTest::Release, Qt::Key_A, QStringLiteral("a"));
+  PumpMessages(panel);
+  HWND field = GetDlgItem(panel, 11);
+  std::vector<std::pair<UINT, WPARAM>> seen;
+  for (const Recorded& r : Log()) {
+    if (r.hwnd == field && (r.msg == WM_KEYDOWN || r.msg == WM_CHAR || r.msg == WM_KEYUP)) seen.emplace_back(r.msg, r.wParam);
+  }
+  const std::vector<std::pair<UINT, WPARAM>> expected{{WM_KEYDOWN, 'A'}, {WM_CHAR, 'a'}, {WM_KEYUP, 'A'}};
+  EXPECT_EQ(seen, expected);
+  char text[8];
+  GetWindowTextA(field, text, sizeof text);
+  EXPECT_STREQ(text, "a");
+}
+
+TEST_F(DialogTest, SystemKeysComeWithAltAndF10) {
+  HWND panel = MakePanel();
+  const struct {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    UINT down;
+  } cases[] = {
+      {"plain F2", Qt::Key_F2, Qt::NoModifier, WM_KEYDOWN},
+      {"F10", Qt::Key_F10, Qt::NoModifier, WM_SYSKEYDOWN},
+      {"Alt+Enter", Qt::Key_Return, Qt::AltModifier, WM_SYSKEYDOWN},
+  };
+  HWND field = GetDlgItem(panel, 11);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Log().clear();
+    Key(panel, QTest::Press, c.key, {}, c.modifiers);
+    PumpMessages(panel);
+    Key(panel, QTest::Release, c.key, {}, c.modifiers);
+    PumpMessages(panel);
+    bool sawDown = false;
+    for (const Recorded& r : Log()) sawDown |= r.hwnd == field && r.msg == c.down;
+    EXPECT_TRUE(sawDown);
+  }
+}
+
+}  // namespace

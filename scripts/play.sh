@@ -11,7 +11,7 @@ configure_and_build "$PLOXA_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 program=${1:-}
 if [ -z "$program" ]; then
-  for candidate in "$PLOXA_ROOT/build/examples/texte" "$PLOXA_ROOT/build/shell/ploxa"; do
+  for candidate in "$PLOXA_ROOT/build/examples/culture" "$PLOXA_ROOT/build/shell/ploxa"; do
     if [ -x "$candidate" ]; then program=$candidate; break; fi
   done
 fi

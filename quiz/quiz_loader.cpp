@@ -30,7 +30,8 @@ class RecordReader {
   // A text up to `terminator`, which is stepped over. Refused without a
   // terminator, or when longer than the field holds (unless `cut`).
   bool Text(char* field, int fieldSize, bool cut = false, std::uint8_t terminator = TEXT_END) {
-    if (position_ > bytes_.size()) return false;
+    // Nothing left (an empty record has no bytes at all): no terminator.
+    if (position_ >= bytes_.size()) return false;
     const std::uint8_t* start = bytes_.data() + position_;
     const auto* end = static_cast<const std::uint8_t*>(std::memchr(start, terminator, bytes_.size() - position_));
     if (end == nullptr) return false;

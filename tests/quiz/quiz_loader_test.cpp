@@ -318,3 +318,23 @@ TEST(LoadQuiz, TheProgramsOwnLinkRecordDecodes) {
 }
 
 }  // namespace
+
+namespace {
+
+// Records with no bytes at all, as a fuzzer found: refused without touching
+// memory (the sanitized suite would catch a stray pointer).
+TEST(ParseRecords, EmptyRecordsAreRefused) {
+  LinkTexts texts{};
+  EXPECT_FALSE(ParseLinkRecord({}, texts));
+  RecordingServices services;
+  auto state = std::make_unique<QuizState>();
+  InitQuizState(state.get(), services);
+  EXPECT_FALSE(ParseAnswersRecord({}, state.get(), services));
+  state->questionCount = 1;
+  EXPECT_FALSE(ParseCodesRecord({}, state.get()));
+  state->questionCount = 0;
+  EXPECT_TRUE(ParseCodesRecord({}, state.get())) << "no line to read";
+  ReleaseQuizState(state.get(), services);
+}
+
+}  // namespace

@@ -19,7 +19,7 @@ class QuizServices {
   virtual std::span<const std::uint8_t> PatchResource(int id) = 0;
   // A modal message box with no owner window and only an OK button.
   virtual void ShowMessage(const char* text, const char* caption) = 0;
-  virtual HFONT CreateFont(const FontSpec& spec) = 0;
+  virtual HFONT CreateFont(const FontSpec& font) = 0;
   virtual HBRUSH CreateSolidBrush(std::uint32_t colour) = 0;
   // Deleting a null handle does nothing.
   virtual void DeleteFont(HFONT font) = 0;

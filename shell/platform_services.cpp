@@ -18,13 +18,13 @@ void PlatformServices::ShowMessage(const char* text, const char* caption) {
   MessageBoxA(nullptr, text, caption, MB_OK);
 }
 
-HFONT PlatformServices::CreateFont(const FontSpec& spec) {
+HFONT PlatformServices::CreateFont(const FontSpec& font) {
   LOGFONTA description{};
-  description.lfHeight = spec.height;
-  description.lfWeight = spec.weight;
-  description.lfItalic = spec.italic ? 1 : 0;
-  description.lfUnderline = spec.underline ? 1 : 0;
-  lstrcpyA(description.lfFaceName, spec.face);
+  description.lfHeight = font.height;
+  description.lfWeight = font.weight;
+  description.lfItalic = font.italic ? 1 : 0;
+  description.lfUnderline = font.underline ? 1 : 0;
+  lstrcpyA(description.lfFaceName, font.face);
   return CreateFontIndirectA(&description);
 }
 

@@ -38,8 +38,8 @@ class RecordingServices : public QuizServices {
     return found->second;
   }
   void ShowMessage(const char* text, const char* caption) override { messages.push_back({text, caption}); }
-  HFONT CreateFont(const FontSpec& spec) override {
-    made.push_back({'F', 0, spec.height});
+  HFONT CreateFont(const FontSpec& font) override {
+    made.push_back({'F', 0, font.height});
     return reinterpret_cast<HFONT>(Issue());
   }
   HBRUSH CreateSolidBrush(std::uint32_t colour) override {

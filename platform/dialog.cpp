@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 
+#include "platform/cp1252.h"
 #include "platform/win_internal.h"
 
 namespace ploxa::win {
@@ -45,7 +46,7 @@ class TemplateReader {
       const std::uint16_t c = Word();
       if (!ok_ || c == 0) return out;
       unsigned char b = '?';
-      if (c < 0x100) b = static_cast<unsigned char>(c);
+      if (!cp1252::FromUnicode(c, &b)) b = '?';
       out.push_back(static_cast<char>(b));
     }
   }

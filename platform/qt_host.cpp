@@ -140,7 +140,8 @@ void EnsureApplication() {
   static char name[] = "ploxa";
   static char* argv[] = {name, nullptr};
   // Lives for the process: windows may outlive any scope that could own it.
-  new QApplication(argc, argv);
+  auto* app = new QApplication(argc, argv);
+  app->setQuitOnLastWindowClosed(false);
 }
 
 // ---- FrameWidget -----------------------------------------------------------------
@@ -295,6 +296,8 @@ void ClientWidget::wheelEvent(QWheelEvent* e) { PostWheel(hwnd_, e); }
 
 int RunWinMain(int argc, char** argv, WinMainProc winMain) {
   QApplication app(argc, argv);
+  // The program ends its own loop (PostQuitMessage), not Qt.
+  app.setQuitOnLastWindowClosed(false);
   std::string commandLine;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) commandLine += ' ';

@@ -565,10 +565,7 @@ BOOL ShowWindow(HWND hwnd, int command) {
   if (w && activate && !IsAncestor(hwnd, Reg().focus)) {
     SetFocus(hwnd);
   }
-  if (w && activate && w->frame) {
-    w->frame->raise();
-    w->frame->activateWindow();
-  }
+  if (w && activate && w->frame) w->frame->activateWindow();
   return wasVisible;
 }
 

@@ -2,6 +2,7 @@
 // driven by real Qt key events.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <map>
 
 #include "tests/platform/platform_test_support.h"
@@ -95,6 +96,64 @@ TEST_F(DialogTest, TemplatesGiveStylesFontAndInitialisationInOrder) {
     EXPECT_EQ(LogOf(WM_SIZE).size(), 1u) << "WM_SIZE when first shown";
     DestroyWindow(dlg);
     EXPECT_FALSE(EndDialog(dlg, 0)) << "harmless on a destroyed dialog";
+  }
+}
+
+// Template bytes, little-endian, as a resource compiler writes them.
+struct TemplateBytes {
+  std::vector<std::uint8_t> bytes;
+  TemplateBytes& Word(std::uint16_t v) {
+    bytes.push_back(static_cast<std::uint8_t>(v & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(v >> 8));
+    return *this;
+  }
+  TemplateBytes& Dword(std::uint32_t v) { return Word(static_cast<std::uint16_t>(v & 0xFFFF)).Word(static_cast<std::uint16_t>(v >> 16)); }
+  TemplateBytes& Text(const char16_t* s) {
+    for (; *s; ++s) Word(*s);
+    return Word(0);
+  }
+  TemplateBytes& Header(DWORD style) { return Dword(style).Dword(0).Word(0).Word(0).Word(0).Word(86).Word(100); }
+  TemplateBytes& Cut(std::size_t n) {
+    bytes.resize(n);
+    return *this;
+  }
+};
+
+TEST_F(DialogTest, DamagedTemplatesGiveNoDialog) {
+  const struct {
+    const char* name;
+    TemplateBytes bytes;
+    const char* title;  // null: no dialog
+  } cases[] = {
+      {"no menu, class, title or font", TemplateBytes().Header(WS_CHILD).Word(0).Word(0).Word(0), ""},
+      {"menu and class ordinals and a title", TemplateBytes().Header(WS_CHILD).Word(0xFFFF).Word(7).Word(0xFFFF).Word(9).Text(u"Réglages €"),
+       "R\xE9glages \x80"},
+      {"a menu name", TemplateBytes().Header(WS_CHILD).Text(u"MENU").Word(0).Text(u"t"), "t"},
+      {"cut in the header", TemplateBytes().Header(WS_CHILD).Cut(10), nullptr},
+      {"title without its end", TemplateBytes().Header(WS_CHILD).Word(0).Word(0).Word('a').Word('b'), nullptr},
+      {"menu name without its end", TemplateBytes().Header(WS_CHILD).Word('M').Word('N'), nullptr},
+      {"DS_SETFONT without the font", TemplateBytes().Header(WS_CHILD | DS_SETFONT).Word(0).Word(0).Word(0), nullptr},
+      {"font face without its end", TemplateBytes().Header(WS_CHILD | DS_SETFONT).Word(0).Word(0).Word(0).Word(8).Word('M'), nullptr},
+      {"extended template", TemplateBytes().Dword(0xFFFF0001).Dword(0).Dword(0).Dword(WS_CHILD).Word(0).Word(0).Word(0).Word(0).Word(10).Word(10).Word(0).Word(0).Word(0), nullptr},
+      {"empty", TemplateBytes(), nullptr},
+  };
+  // Resources must outlive their use.
+  static std::deque<std::vector<std::uint8_t>> kept;
+  WORD id = 7000;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    kept.push_back(c.bytes.bytes);
+    AddBuiltinResource(RT_DIALOG, ++id, kept.back().data(), static_cast<DWORD>(kept.back().size()));
+    HWND dlg = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), top_, RecordingDialogProc, 0);
+    if (!c.title) {
+      EXPECT_EQ(dlg, nullptr);
+      continue;
+    }
+    ASSERT_TRUE(dlg);
+    char title[32];
+    GetWindowTextA(dlg, title, sizeof title);
+    EXPECT_STREQ(title, c.title);
+    DestroyWindow(dlg);
   }
 }
 

@@ -2,7 +2,11 @@
 // cursors, message boxes through the hook, the shell's open, string helpers.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDesktopServices>
+#include <QMessageBox>
+#include <QTimer>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QUrl>
@@ -174,6 +178,39 @@ TEST(GdiTest, MessageBoxesGoToTheHookWithCaptionTextAndFlags) {
     EXPECT_EQ(seen[i].text, cases[i].text);
     EXPECT_EQ(seen[i].caption, cases[i].caption);
     EXPECT_EQ(seen[i].type, cases[i].type);
+  }
+}
+
+TEST(GdiTest, WithoutAHookMessageBoxesAreRealModalBoxes) {
+  GetDesktopWindow();
+  const struct {
+    UINT type;
+    QMessageBox::Icon icon;
+  } cases[] = {{MB_ICONERROR, QMessageBox::Critical}, {MB_ICONINFORMATION, QMessageBox::Information}, {MB_OK, QMessageBox::NoIcon}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.type);
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    bool modal = false;
+    // Answers the box as a person would, once it is on screen.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (!box || !box->isVisible()) continue;
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        modal = box->isModal();
+        box->button(QMessageBox::Ok)->click();
+      }
+    });
+    closer.start(10);
+    EXPECT_EQ(MessageBoxA(nullptr, "Fichier \xE9" "crit", "Ploxa", c.type), IDOK);
+    EXPECT_EQ(title, QStringLiteral("Ploxa"));
+    EXPECT_EQ(text, QString::fromUtf16(u"Fichier écrit"));
+    EXPECT_EQ(icon, c.icon);
+    EXPECT_TRUE(modal);
   }
 }
 

@@ -17,21 +17,21 @@ LRESULT PassOn(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // Brings a field that Tab reached into view: the scroll position that centres
-// it in the panel, from where it stands in the panel's content.
+// it in the panel, from where it stands in the panel's content. The view is the
+// panel's client area, so a field behind the horizontal scroll bar or the
+// panel's border counts as out of view.
 void FollowTab(HWND field) {
   HWND panel = GetParent(field);
-  RECT fieldRect{}, panelRect{}, client{};
+  RECT fieldRect{}, client{};
   GetWindowRect(field, &fieldRect);
-  GetWindowRect(panel, &panelRect);
   GetClientRect(panel, &client);
   POINT top{fieldRect.left, fieldRect.top};
   ScreenToClient(panel, &top);
-  const int contentTop = top.y + GetScrollPos(panel, SB_VERT);
   const int fieldHeight = fieldRect.bottom - fieldRect.top;
-  PanelValues().tabScrollTarget = contentTop - (client.bottom - client.top - fieldHeight) / 2;
-  if (fieldRect.bottom > panelRect.bottom || fieldRect.top < panelRect.top) {
-    SendMessageA(panel, WM_VSCROLL, SCROLL_TO_TARGET, 0);
-  }
+  const int viewHeight = client.bottom - client.top;
+  const int contentTop = top.y + GetScrollPos(panel, SB_VERT);
+  PanelValues().tabScrollTarget = contentTop - (viewHeight - fieldHeight) / 2;
+  if (top.y + fieldHeight > viewHeight || top.y < 0) SendMessageA(panel, WM_VSCROLL, SCROLL_TO_TARGET, 0);
 }
 
 // Returns true when the key was Enter, whose message goes no further.

@@ -160,6 +160,15 @@ bool RewardEarned(QuizState* quiz, HWND panel, int n) {
   return true;
 }
 
+// The two answer labels of row r (from 0) of a two-answer cell layout.
+void MoveAnswerLabels(int r, int dy) {
+  const auto& rows = PanelValues().answerLabels;
+  if (r < 0 || static_cast<std::size_t>(r) >= rows.size()) return;
+  for (HWND label : rows[static_cast<std::size_t>(r)]) {
+    if (label != nullptr) MoveControlBy(label, dy);
+  }
+}
+
 }  // namespace
 
 void MoveControlBy(HWND control, int dy) {
@@ -208,12 +217,7 @@ void ShiftQuestion(QuizState* quiz, HWND panel, int n, Visibility visibility, in
     MoveBy(panel, PICTURE_CELL_ID + n, dy);
     // The row's reveal label and answer labels travel with it when rows move up.
     MoveBy(panel, REVEAL_LABEL_ID + n, dy);
-    const auto& labels = PanelValues().answerLabels;
-    if ((n - 1) % 3 == 0 && static_cast<std::size_t>((n - 1) / 3) < labels.size()) {
-      for (HWND label : labels[static_cast<std::size_t>((n - 1) / 3)]) {
-        if (label != nullptr) MoveControlBy(label, dy);
-      }
-    }
+    if ((n - 1) % 3 == 0) MoveAnswerLabels((n - 1) / 3, dy);
   } else {
     const int command = visibility == Visibility::Hide ? SW_HIDE : SW_SHOWNORMAL;
     ShowWindow(GetDlgItem(panel, PICTURE_CELL_ID + n), command);
@@ -247,6 +251,8 @@ void ApplyHideSolved(QuizState* quiz) {
       if (j % 3 == 0) {
         if (folded == 3) {
           const int d = rowHeight(r) + collapseExtra;
+          // The collapsed row's fields went up by its height; its answer labels follow them.
+          MoveAnswerLabels(r, -rowHeight(r));
           for (int m = j + 1; m <= n; ++m) ShiftQuestion(quiz, panel, m, Visibility::Unchanged, -d);
           quiz->contentHeight -= d;
           quiz->questionStates[j] = 2;
@@ -262,6 +268,7 @@ void ApplyHideSolved(QuizState* quiz) {
       if (s == 1 || s == 2) ShiftQuestion(quiz, panel, j, Visibility::Show, rowHeight(r));
       if (s == 2) {
         const int d = rowHeight(r) + collapseExtra;
+        MoveAnswerLabels(r, rowHeight(r));
         quiz->contentHeight += d;
         for (int m = j + 1; m <= n; ++m) ShiftQuestion(quiz, panel, m, Visibility::Unchanged, d);
       }

@@ -54,6 +54,13 @@ struct Builder {
     return line;
   }
 
+  // When construction stops early, the lines of the fields never built are
+  // still read, so that a save keeps them.
+  void KeepUnreadLines() {
+    const int fields = quiz->questionCount * (quiz->answersPerQuestion == 2 ? 2 : 1);
+    while (static_cast<int>(PanelValues().restoredLines.size()) < fields) NextLine();
+  }
+
   // The field takes the answer field behaviour and is judged once.
   void Finish(HWND field, int id) {
     const auto base = reinterpret_cast<WNDPROC>(
@@ -220,7 +227,10 @@ INT_PTR BuildQuestionPanel(HWND panel) {
     if (quiz->quizKind == KIND_TEXT) {
       builder.TextRow(n);
     } else if (quiz->quizKind >= KIND_PICTURES && quiz->quizKind <= KIND_VIDEO) {
-      if (!builder.CellRow(n)) return TRUE;
+      if (!builder.CellRow(n)) {
+        builder.KeepUnreadLines();
+        return TRUE;
+      }
     }
   }
   quiz->contentWidth += quiz->answersPerQuestion == 2 ? 80 : 20;

@@ -542,6 +542,16 @@ TEST_F(Play, ProgressFileFormat) {
   }
 }
 
+TEST_F(Play, AFieldThatIsGoneKeepsTheLineReadForIt) {
+  WriteBytes(ProgressPath(), "Paris\r\nLyon\r\nMarseille\r\n");
+  Open(TextQuiz(3));
+  DestroyWindow(Q(4002));
+  ASSERT_EQ(Q(4002), nullptr);
+  SetWindowTextA(Q(4001), "Pau");
+  Close();
+  EXPECT_EQ(ReadBytes(ProgressPath()), "Pau\r\nLyon\r\nMarseille\r\n");
+}
+
 TEST_F(Play, TheSaveButtonSavesAndADestroyWithoutCloseDoesNot) {
   Open(TextQuiz(2));
   SetWindowTextA(Q(4001), "Paris");

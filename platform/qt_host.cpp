@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -244,7 +245,20 @@ void FrameWidget::changeEvent(QEvent* e) {
 
 ClientWidget::ClientWidget(HWND hwnd, QWidget* parent) : QWidget(parent), hwnd_(hwnd) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // Dead keys are composed by Qt's input context, which only serves widgets that take input.
+  setAttribute(Qt::WA_InputMethodEnabled);
   setFocusPolicy(Qt::NoFocus);
+}
+
+void ClientWidget::inputMethodEvent(QInputMethodEvent* e) {
+  // A composed character (a dead key and a letter) comes as text without a key press.
+  for (char32_t c : e->commitString().toStdU32String()) {
+    unsigned char b = 0;
+    if (c >= 0x20 && c != 0x7F && cp1252::FromUnicode(c, &b)) {
+      PostInput(hwnd_, WM_CHAR, b, 1, true, {}, 0);
+    }
+  }
+  e->accept();
 }
 
 bool ClientWidget::event(QEvent* e) {

@@ -47,6 +47,7 @@ class ClientWidget : public QWidget {
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
   void wheelEvent(QWheelEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
   bool focusNextPrevChild(bool) override { return false; }
 
  private:

@@ -2,7 +2,9 @@
 // limit, selection, clipboard, read-only, mouse.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QGuiApplication>
 
 #include "tests/platform/platform_test_support.h"
@@ -104,6 +106,21 @@ TEST_F(EditTest, WithoutAutoHScrollTypingStopsWhenTheBoxIsFull) {
   SetWindowLongA(edit, GWL_STYLE, GetWindowLongA(edit, GWL_STYLE) | ES_AUTOHSCROLL);
   Play(edit, {Text(u"WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW")});
   EXPECT_EQ(TextOf(edit).size(), 40u) << "with ES_AUTOHSCROLL the text scrolls instead";
+}
+
+TEST_F(EditTest, ComposedCharactersFromTheInputContextAreTyped) {
+  HWND edit = MakeEdit(ES_AUTOHSCROLL, "gar", 0);
+  const struct {
+    const char16_t* commit;
+    const char* after;
+  } steps[] = {{u"ç", "gar\xE7"}, {u"on", "gar\xE7on"}, {u"Ω", "gar\xE7on"}};
+  for (const auto& s : steps) {
+    QInputMethodEvent event;
+    event.setCommitString(QString::fromUtf16(s.commit));
+    QApplication::sendEvent(ploxa::win::ClientWidgetOf(edit), &event);
+    PumpMessages();
+    EXPECT_EQ(TextOf(edit), s.after);
+  }
 }
 
 TEST_F(EditTest, SetSelAndGetSelClampAndTypingReplacesTheSelection) {

@@ -420,9 +420,12 @@ class Inflater {
     return Codes();
   }
 
-  // Room the fast loop needs: a whole match, plus the bytes a word-wise copy
-  // may write beyond it (they are written over later).
-  static constexpr std::ptrdiff_t kFastOutput = 258 + 16;
+  // Room the fast loop needs at the top of a round: the literals taken before
+  // a match in the same round (a match needs 48 of the at most 63 bits, so at
+  // most 15 one-bit codes came before it), the match, and the bytes a
+  // word-wise copy may write beyond it (they are written over later). A round
+  // of literals alone writes at most two bytes per bit, 126.
+  static constexpr std::ptrdiff_t kFastOutput = 15 + 258 + 8;
   // Bits of input the fast loop reads with one refill.
   static constexpr std::ptrdiff_t kFastInput = 8;
 

@@ -187,6 +187,56 @@ TEST(PngInflate, RunsOfAnySizeIncludingEmptyOnesMakeOneStream) {
   EXPECT_EQ(out, expected);
 }
 
+// A dynamic block whose literal 'x' has a one-bit code, so that one refill
+// of the bit buffer yields many literals, then a match of 258 bytes at
+// distance 9 (copied in words), then a few more literals. Wherever the
+// literals leave the match, nothing may be written past the end. Empty
+// stored blocks follow, so that the input does not run low near the end.
+Bytes LiteralsThenLongMatch(unsigned literals, unsigned after) {
+  BitWriter w;
+  w.Bits(0, 1).Bits(2, 2);
+  w.Bits(286 - 257, 5).Bits(7 - 1, 5).Bits(18 - 4, 4);
+  // Code-length code: 0 and 18 in two bits, 1, 2, 3 and 17 in three.
+  const unsigned order[18] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1};
+  for (unsigned symbol : order) {
+    const unsigned length = (symbol == 0 || symbol == 18) ? 2 : (symbol >= 1 && symbol <= 3) || symbol == 17 ? 3 : 0;
+    w.Bits(length, 3);
+  }
+  const auto zeros18 = [&](unsigned n) { w.Code(0b01, 2).Bits(n - 11, 7); };
+  const auto length = [&](unsigned l) { w.Code(0b100 + l - 1, 3); };
+  zeros18(120);  // 0-119
+  length(1);     // 'x'
+  zeros18(135);  // 121-255
+  length(2);     // end of block
+  length(3);     // 257
+  zeros18(27);   // 258-284
+  length(3);     // 285: length 258
+  w.Code(0b111, 3).Bits(3, 3);  // distances 0-5: none
+  length(1);                    // distance code 6: 9 to 12
+  // Literal/length codes: 'x' 0, end 10, 257 110, 285 111.
+  for (unsigned i = 0; i < literals; ++i) w.Code(0, 1);
+  w.Code(0b111, 3).Code(0, 1).Bits(0, 2);  // 258 bytes from 9 back
+  for (unsigned i = 0; i < after; ++i) w.Code(0, 1);
+  w.Code(0b10, 2);
+  for (unsigned final : {0, 0, 0, 1}) w.Bits(final, 1).Bits(0, 2).Byte(0).Byte(0).Byte(0xFF).Byte(0xFF);
+  return Zlib(Concat(w.Done(), kAdler));
+}
+
+TEST(PngInflate, NothingIsWrittenPastTheOutputWhateverTheAlignment) {
+  for (unsigned literals = 9; literals < 200; ++literals) {
+    for (unsigned after = 0; after < 8; ++after) {
+      SCOPED_TRACE(testing::Message() << literals << " literals, " << after << " after");
+      const Bytes stream = LiteralsThenLongMatch(literals, after);
+      const unsigned size = literals + 258 + after;
+      // Guard bytes after the output show any byte written past it.
+      Bytes out(size + 16, 0xA5);
+      Runs source{{stream}};
+      ASSERT_EQ(Inflate(InflateSource{Runs::Next, &source}, out.data(), size), InflateResult::kOk);
+      ASSERT_EQ(out, Concat(Bytes(size, 'x'), Bytes(16, 0xA5)));
+    }
+  }
+}
+
 // --- Public vectors ----------------------------------------------------------
 
 std::optional<fs::path> DeflateCorpus() {

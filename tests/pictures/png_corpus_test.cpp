@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "png_reference.h"
@@ -104,16 +105,20 @@ TEST(PngCorpus, CorruptPngSuiteFilesGiveTheirCodes) {
   }
 }
 
-// Counts the decoder's memory through its heap hook.
+// Counts the decoder's memory through its heap hook, with guard bytes after
+// every block to catch writes just past it.
 struct CountingHeap {
+  static constexpr std::size_t kGuard = 32;
+  static constexpr std::uint8_t kGuardByte = 0xA5;
   std::map<void*, std::size_t> blocks;
   std::size_t current = 0;
   std::size_t peak = 0;
 
   static void* Allocate(void* context, std::size_t size) {
     auto& heap = *static_cast<CountingHeap*>(context);
-    void* block = std::malloc(size);
+    auto* block = static_cast<std::uint8_t*>(std::malloc(size + kGuard));
     if (block == nullptr) return nullptr;
+    std::memset(block + size, kGuardByte, kGuard);
     heap.blocks[block] = size;
     heap.current += size;
     heap.peak = std::max(heap.peak, heap.current);
@@ -123,6 +128,8 @@ struct CountingHeap {
     auto& heap = *static_cast<CountingHeap*>(context);
     const auto it = heap.blocks.find(block);
     ASSERT_NE(it, heap.blocks.end()) << "freeing a block the decoder did not allocate";
+    const auto* guard = static_cast<std::uint8_t*>(block) + it->second;
+    for (std::size_t i = 0; i < kGuard; ++i) ASSERT_EQ(guard[i], kGuardByte) << "written past a block";
     heap.current -= it->second;
     heap.blocks.erase(it);
     std::free(block);

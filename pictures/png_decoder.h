@@ -113,9 +113,17 @@ void PngSetHeap(const PngHeap* heap);  // copied; null: back to the process heap
 
 BOOL PngInit(PngInfo& info);
 // Finds the RT_RCDATA resource `id` of `module` and reads its header.
+// Codes: PNG_ERROR_BUSY, PNG_ERROR_NO_RESOURCE, PNG_ERROR_RESOURCE_LOAD, or the
+// header's: PNG_ERROR_NOT_PNG (also for an indexed image without a palette or
+// with more than 256 entries, and a file without image data),
+// PNG_ERROR_UNSUPPORTED (also for an image over PNG_MAX_PIXELS).
 BOOL PngLoadResource(PngInfo& info, HINSTANCE module, WORD id);
 // As PngLoadResource, for bytes the caller keeps alive until PngRelease.
 BOOL PngAttachBytes(PngInfo& info, const std::uint8_t* bytes, std::uint32_t size);
+// Inflates the image data into one block of PngDecodedSize bytes. Codes:
+// PNG_ERROR_STATE; PNG_ERROR_NOT_PNG for data that cannot be inflated, that
+// ends early, or that fills more or less than the block (refused before
+// allocating when the data is too short to fill it); PNG_ERROR_NO_MEMORY.
 BOOL PngDecode(PngInfo& info);
 BOOL PngRelease(PngInfo& info);
 
@@ -132,6 +140,8 @@ BOOL PngFillBitmapInfo(PngInfo& info, DibLayout& layout, std::uint32_t outputCod
 std::uint32_t PngBitmapStride(const DibLayout& layout);
 std::size_t PngBitmapBytes(const DibLayout& layout);
 // Unfilters the rows and writes them into `bits` (size `bitsSize`, from
-// PngBitmapBytes) in the layout of `outputCode`. A filter type above 4 fails
-// with `error` left as it was.
+// PngBitmapBytes) in the layout of `outputCode`; the padding at the end of
+// each row is zeroed. A filter type above 4 fails with `error` left as it
+// was; other failures: PNG_ERROR_STATE, PNG_ERROR_OUTPUT_CODE, PNG_ERROR_BITMAP
+// (a buffer too small), PNG_ERROR_NO_MEMORY (the row buffers).
 BOOL PngRenderRows(PngInfo& info, std::uint8_t* bits, std::size_t bitsSize, std::uint32_t outputCode);

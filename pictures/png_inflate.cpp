@@ -437,9 +437,9 @@ class Inflater {
     const std::uint32_t* const distances = distanceTable_.data();
     for (;;) {
       while (inEnd_ - in_ >= kFastInput && outEnd_ - out_ >= kFastOutput) {
-        // 56 bits: enough for a length with its distance (15 + 5 + 15 + 13
-        // bits), and literals are taken while 15 bits remain. At most 56
-        // lookups of two bytes fit in the output margin.
+        // At least 56 bits: enough for a length with its distance (15 + 5 +
+        // 15 + 13 bits); literals are taken while a whole code's 15 bits
+        // remain. A symbol that finds too few bits waits for the next round.
         RefillFast();
         std::uint32_t entry = literals[bits_ & kLiteralMask];
         while (entry & kLiteral) {

@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QTextLayout>
+#include <cmath>
 #include <algorithm>
 #include <vector>
 
@@ -31,12 +33,20 @@ int Length(const Window& w) { return static_cast<int>(w.text.size()); }
 int SelStart(const EditState& s) { return std::min(s.anchor, s.caret); }
 int SelEnd(const EditState& s) { return std::max(s.anchor, s.caret); }
 
-// Pixel offset of each caret position from the text's start.
+// Pixel offset of each caret position from the text's start, as the text is drawn
+// (one layout pass, so long texts stay cheap).
 std::vector<int> Offsets(const Window& w) {
   const QString text = FromCp1252(w.text);
-  const QFontMetrics fm(FontOf(w.font));
+  QTextLayout layout(text, FontOf(w.font));
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  if (line.isValid()) line.setLineWidth(1e7);
+  layout.endLayout();
   std::vector<int> xs(static_cast<std::size_t>(text.size()) + 1, 0);
-  for (qsizetype i = 1; i <= text.size(); ++i) xs[static_cast<std::size_t>(i)] = fm.horizontalAdvance(text.left(i));
+  if (!line.isValid()) return xs;
+  for (qsizetype i = 0; i <= text.size(); ++i) {
+    xs[static_cast<std::size_t>(i)] = static_cast<int>(std::lround(line.cursorToX(static_cast<int>(i))));
+  }
   return xs;
 }
 

@@ -97,7 +97,8 @@ void PostKey(HWND own, QKeyEvent* e, bool press) {
   }
   LPARAM lParam = 1 | (static_cast<LPARAM>(e->nativeScanCode() & 0xFF) << 16);
   if (altHeld) lParam |= LPARAM{1} << 29;
-  if (!press) lParam |= (LPARAM{1} << 30) | (LPARAM{1} << 31);
+  if (!press || e->isAutoRepeat()) lParam |= LPARAM{1} << 30;  // the key was down before
+  if (!press) lParam |= LPARAM{1} << 31;
   PostInput(own, msg, vk, lParam, true, std::move(chars), mods);
 }
 

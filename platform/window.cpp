@@ -1,6 +1,7 @@
 // Window records: classes, creation and destruction, geometry, window data.
 #include <QApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <algorithm>
 #include <cctype>
@@ -284,7 +285,11 @@ HWND CreateWindowInternal(DWORD exStyle, std::string_view className, std::string
   QWidget* hostParent = child ? static_cast<QWidget*>(parentWin->client.data()) : nullptr;
   w.frame = new FrameWidget(hwnd, hostParent);
   w.client = new ClientWidget(hwnd, w.frame);
-  if (!child) w.frame->setWindowTitle(FromCp1252(w.text));
+  if (!child) {
+    w.frame->setWindowTitle(FromCp1252(w.text));
+    const QPixmap icon = IconPixmap(cls->icon);
+    if (!icon.isNull()) w.frame->setWindowIcon(QIcon(icon));
+  }
   // Statics without SS_NOTIFY let the mouse through to their parent, as on the platform.
   if (LowerCase(className) == "static" && !(style & SS_NOTIFY)) {
     w.frame->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -293,6 +298,7 @@ HWND CreateWindowInternal(DWORD exStyle, std::string_view className, std::string
   SyncWidgetGeometry(w);
   UpdateCursor(w);
   if (child) SyncWidgetVisibility(w);
+  w.shownOnce = child && (style & WS_VISIBLE);  // its WM_SIZE comes with creation
 
   CREATESTRUCTA cs{};
   cs.lpCreateParams = param;

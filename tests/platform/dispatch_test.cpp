@@ -240,6 +240,55 @@ TEST_F(DispatchTest, StaleHandlesAreHarmlessFailures) {
   EXPECT_EQ(GetFocus(), fresh) << "a failed SetFocus leaves the focus alone";
 }
 
+LRESULT CALLBACK FocusLogger(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+WNDPROC g_editProc = nullptr;
+HWND g_panelAtKillFocus = nullptr;
+bool g_panelWholeAtKillFocus = false;
+
+// Notes whether the field's panel is still whole when the field loses the focus.
+LRESULT CALLBACK FocusLogger(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_KILLFOCUS) {
+    Log().push_back({hwnd, msg, wParam, lParam});
+    g_panelAtKillFocus = GetParent(hwnd);
+    g_panelWholeAtKillFocus = GetDlgItem(g_panelAtKillFocus, 2) != nullptr;
+  }
+  return CallWindowProcA(g_editProc, hwnd, msg, wParam, lParam);
+}
+
+enum class FocusAfter { kNobody, kTop, kPanel };
+
+TEST_F(DispatchTest, FocusLeavesAControlThatIsHiddenDisabledOrDestroyed) {
+  using enum FocusAfter;
+  const struct {
+    const char* name;
+    std::function<void(HWND top, HWND panel, HWND field)> act;
+    FocusAfter focusAfter;
+  } cases[] = {
+      {"hiding the field gives the focus to its parent", [](HWND, HWND, HWND f) { ShowWindow(f, SW_HIDE); }, kPanel},
+      {"disabling the field leaves no focus", [](HWND, HWND, HWND f) { EnableWindow(f, FALSE); }, kNobody},
+      {"destroying the panel: the field loses the focus first", [](HWND, HWND p, HWND) { DestroyWindow(p); }, kTop},
+      {"hiding the panel", [](HWND, HWND p, HWND) { ShowWindow(p, SW_HIDE); }, kTop},
+  };
+  HWND top = Keep(CreateRecorder(300, 200, WS_POPUP | WS_VISIBLE));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND panel = CreateWindowExA(0, RecorderClass(), "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 150, top, nullptr, nullptr, nullptr);
+    HWND field = CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, panel, reinterpret_cast<HMENU>(1),
+                                 nullptr, nullptr);
+    CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 0, 30, 100, 20, panel, reinterpret_cast<HMENU>(2), nullptr, nullptr);
+    g_editProc = reinterpret_cast<WNDPROC>(SetWindowLongA(field, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(FocusLogger)));
+    SetFocus(field);
+    Log().clear();
+    g_panelWholeAtKillFocus = false;
+    c.act(top, panel, field);
+    ASSERT_EQ(LogOf(WM_KILLFOCUS).size(), 1u);
+    EXPECT_EQ(LogOf(WM_KILLFOCUS)[0].hwnd, field);
+    EXPECT_TRUE(g_panelWholeAtKillFocus);
+    EXPECT_EQ(GetFocus(), c.focusAfter == kTop ? top : c.focusAfter == kPanel ? panel : nullptr);
+    DestroyWindow(panel);
+  }
+}
+
 TEST_F(DispatchTest, GetDlgItemGivesTheFirstChildOfARepeatedId) {
   HWND parent = Keep(CreateRecorder());
   auto make = [&](int id) {

@@ -18,9 +18,11 @@ void UpdateScrollRanges(QuizState* state, HWND panel);
 void ApplyHideSolved(QuizState* state);
 
 enum class Visibility { Hide, Show, Unchanged };
-// Moves question n's number label, answer fields and verdict labels by dy, and
-// its cell too when the visibility is unchanged; hides or shows its cell and
-// reveal label otherwise.
+// Moves question n's number label, answer fields and verdict labels by dy; when
+// the visibility is unchanged (a row moving up or down) its cell, reveal label
+// and, for a row's first question, the row's answer labels move too; otherwise
+// its cell is hidden or shown, and its reveal label hidden (shown later, when
+// earned).
 void ShiftQuestion(QuizState* state, HWND panel, int n, Visibility visibility, int dy);
 
 // Shows question n's reveal label unless the question is folded.

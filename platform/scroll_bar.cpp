@@ -1,8 +1,10 @@
 // Window scroll bars: range, page and position with the platform's clamping,
 // classic drawing and mouse tracking.
 #include <QPainter>
+#include <QWidget>
 #include <algorithm>
 
+#include "platform/qt_host.h"
 #include "platform/win_internal.h"
 
 namespace ploxa::win {
@@ -272,10 +274,14 @@ BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT*, const RECT*) {
   Window* w = FindWin(hwnd, "ScrollWindow");
   if (!w) return FALSE;
   for (HWND child : w->children) {
-    if (Window* c = FindWin(child)) {
-      c->rect.translate(dx, dy);
-      SyncWidgetGeometry(*c);
-    }
+    if (Window* c = FindWin(child)) c->rect.translate(dx, dy);
+  }
+  // Qt moves every child widget and the drawn content in one go.
+  if (w->client) {
+    w->client->scroll(dx, dy);
+  }
+  for (HWND child : w->children) {
+    if (Window* c = FindWin(child); c && c->frame && c->frame->pos() != c->rect.topLeft()) SyncWidgetGeometry(*c);
   }
   RepaintWindow(*w);
   return TRUE;

@@ -280,7 +280,7 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCLBUTTONDOWN:
     case WM_NCMOUSEMOVE:
     case WM_NCLBUTTONUP:
-      if (wParam == HTVSCROLL || wParam == HTHSCROLL) {
+      if ((wParam & ~kScrollRepeatFlag) == HTVSCROLL || (wParam & ~kScrollRepeatFlag) == HTHSCROLL) {
         const QPoint p(static_cast<SHORT>(LOWORD(static_cast<ULONG_PTR>(lParam))),
                        static_cast<SHORT>(HIWORD(static_cast<ULONG_PTR>(lParam))));
         return ScrollBarMouse(*w, msg, wParam, p);

@@ -151,6 +151,13 @@ void EnsureApplication() {
 FrameWidget::FrameWidget(HWND hwnd, QWidget* parent) : QWidget(parent), hwnd_(hwnd) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::NoFocus);
+  // The platform's rhythm: a pause, then repeats while the button is held.
+  connect(&repeat_, &QTimer::timeout, this, [this] {
+    repeat_.setInterval(kScrollRepeatInterval);
+    if (!trackingHit_) return;
+    PostInput(hwnd_, WM_NCLBUTTONDOWN, trackingHit_ | kScrollRepeatFlag,
+              PackPoint(trackingPoint_.x(), trackingPoint_.y()), false, {}, 0);
+  });
 }
 
 bool FrameWidget::event(QEvent* e) {
@@ -173,16 +180,18 @@ void FrameWidget::mousePressEvent(QMouseEvent* e) {
   if (w->hbar.visible && inWindow.y() >= client.bottom() + 1 && inWindow.x() < client.right() + 1) hit = HTHSCROLL;
   if (!hit) return;
   trackingHit_ = hit;
-  const QPoint screen = WindowOriginOnScreen(*w) + inWindow;
-  PostInput(hwnd_, WM_NCLBUTTONDOWN, hit, PackPoint(screen.x(), screen.y()), false, {}, ModifiersOf(e->modifiers()));
+  trackingPoint_ = WindowOriginOnScreen(*w) + inWindow;
+  PostInput(hwnd_, WM_NCLBUTTONDOWN, hit, PackPoint(trackingPoint_.x(), trackingPoint_.y()), false, {},
+            ModifiersOf(e->modifiers()));
+  repeat_.start(kScrollRepeatDelay);
 }
 
 void FrameWidget::mouseMoveEvent(QMouseEvent* e) {
   Window* w = FindWin(hwnd_);
   if (!w || !trackingHit_) return;
-  const QPoint screen = WindowOriginOnScreen(*w) + e->position().toPoint() +
-                        QPoint(VirtualFrame(*w).left(), VirtualFrame(*w).top());
-  PostInput(hwnd_, WM_NCMOUSEMOVE, trackingHit_, PackPoint(screen.x(), screen.y()), false, {},
+  trackingPoint_ = WindowOriginOnScreen(*w) + e->position().toPoint() +
+                   QPoint(VirtualFrame(*w).left(), VirtualFrame(*w).top());
+  PostInput(hwnd_, WM_NCMOUSEMOVE, trackingHit_, PackPoint(trackingPoint_.x(), trackingPoint_.y()), false, {},
             ModifiersOf(e->modifiers()));
 }
 
@@ -194,6 +203,7 @@ void FrameWidget::mouseReleaseEvent(QMouseEvent* e) {
   PostInput(hwnd_, WM_NCLBUTTONUP, trackingHit_, PackPoint(screen.x(), screen.y()), false, {},
             ModifiersOf(e->modifiers()));
   trackingHit_ = 0;
+  repeat_.stop();
 }
 
 void FrameWidget::keyPressEvent(QKeyEvent* e) { PostKey(hwnd_, e, true); }

@@ -3,6 +3,7 @@
 // They only forward: painting and input go through the layer's messages.
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 #include "platform/win_types.h"
@@ -31,6 +32,8 @@ class FrameWidget : public QWidget {
  private:
   HWND hwnd_;
   WPARAM trackingHit_ = 0;
+  QPoint trackingPoint_;  // screen coordinates of the layer
+  QTimer repeat_;         // a held arrow or page area repeats
 };
 
 class ClientWidget : public QWidget {

@@ -159,12 +159,27 @@ void PaintScrollBars(Window& w, QPainter& p) {
 }
 
 LRESULT ScrollBarMouse(Window& w, UINT msg, WPARAM hit, QPoint screenPoint) {
+  const bool repeat = (hit & kScrollRepeatFlag) != 0;
+  hit &= ~kScrollRepeatFlag;
   const bool vertical = hit == HTVSCROLL;
   ScrollBarState& s = vertical ? w.vbar : w.hbar;
   const HWND hwnd = w.handle;
   if (!s.visible) return 0;
   const QPoint inWindow = screenPoint - WindowOriginOnScreen(w);
   using Part = ScrollBarState::Part;
+  if (msg == WM_NCLBUTTONDOWN && repeat) {
+    // Repeats only while the pointer stays on the part pressed (a page area ends under the thumb).
+    if (s.pressed == Part::None || s.pressed == Part::Thumb || !BarEnabled(s)) return 0;
+    const BarGeometry g = Geometry(w, vertical, s.pos);
+    const int t = vertical ? inWindow.y() - g.bar.top() : inWindow.x() - g.bar.left();
+    if (PartAt(g, t) != s.pressed) return 0;
+    const WORD code = s.pressed == Part::ArrowBack ? SB_LINEUP
+                      : s.pressed == Part::ArrowForward ? SB_LINEDOWN
+                      : s.pressed == Part::PageBack ? SB_PAGEUP
+                                                    : SB_PAGEDOWN;
+    SendScroll(hwnd, vertical, code, 0);
+    return 0;
+  }
   if (msg == WM_NCLBUTTONDOWN) {
     if (!BarEnabled(s)) return 0;
     const BarGeometry g = Geometry(w, vertical, s.pos);

@@ -35,6 +35,11 @@ inline constexpr int kCaptionHeight = 19;
 inline constexpr int kSizingFrame = 4;
 inline constexpr int kScrollBarSize = 16;
 inline constexpr int kMinThumb = 8;
+// A held scroll arrow or page area repeats after a pause; repeats carry this flag
+// in the hit-test code of WM_NCLBUTTONDOWN.
+inline constexpr int kScrollRepeatDelay = 400;
+inline constexpr int kScrollRepeatInterval = 50;
+inline constexpr WPARAM kScrollRepeatFlag = 0x8000;
 
 // Creates the Qt application when the program has not (tests, tools).
 void EnsureApplication();

@@ -142,6 +142,31 @@ TEST_F(ScrollTest, MouseOnTheBarSendsScrollCodes) {
   }
 }
 
+TEST_F(ScrollTest, AHeldArrowRepeatsAfterAPauseUntilReleased) {
+  SetWindowLongA(win_, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(TrackReader));
+  SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL, 0, 999, 100, 0, 0};
+  SetScrollInfo(win_, SB_VERT, &si, TRUE);
+  QWidget* frame = FrameWidgetOf(win_);
+  QTest::mousePress(frame, Qt::LeftButton, Qt::NoModifier, QPoint(192, 192));
+  PumpMessages();
+  const std::size_t atPress = LogOf(WM_VSCROLL).size();
+  QTest::qWait(200);
+  PumpMessages();
+  EXPECT_EQ(LogOf(WM_VSCROLL).size(), atPress) << "no repeat before the pause";
+  QTest::qWait(500);
+  PumpMessages();
+  QTest::mouseRelease(frame, Qt::LeftButton, Qt::NoModifier, QPoint(192, 192));
+  PumpMessages();
+  const std::size_t afterRelease = LogOf(WM_VSCROLL).size();
+  QTest::qWait(150);
+  PumpMessages();
+  const std::vector<Recorded> codes = LogOf(WM_VSCROLL);
+  EXPECT_EQ(codes.size(), afterRelease) << "no repeat after the release";
+  ASSERT_GE(codes.size(), 4u) << "the press, at least two repeats, the end";
+  for (std::size_t i = 0; i + 1 < codes.size(); ++i) EXPECT_EQ(codes[i].wParam, MAKEWPARAM(SB_LINEDOWN, 0));
+  EXPECT_EQ(codes.back().wParam, MAKEWPARAM(SB_ENDSCROLL, 0));
+}
+
 TEST_F(ScrollTest, ScrollWindowMovesTheChildren) {
   HWND child = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 10, 20, 30, 10, win_, nullptr, nullptr, nullptr);
   const struct {

@@ -274,6 +274,14 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       // Not handled here: the parent may want it.
       if (!IsTopLevel(*w) && FindWin(w->parent)) return SendMessageA(w->parent, msg, wParam, lParam);
       return 0;
+    case WM_SYSKEYDOWN:
+      // Alt+F4 closes the top-level window the key was meant for.
+      if (wParam == VK_F4 && (static_cast<ULONG_PTR>(lParam) & (ULONG_PTR{1} << 29))) {
+        HWND root = hwnd;
+        for (Window* r = FindWin(root); r && !IsTopLevel(*r); r = FindWin(root)) root = r->parent;
+        SendMessageA(root, WM_SYSCOMMAND, SC_CLOSE, 0);
+      }
+      return 0;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(hwnd, WM_CLOSE, 0, 0);
       return 0;

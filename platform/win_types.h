@@ -429,6 +429,7 @@ inline constexpr WPARAM VK_INSERT = 0x2D;
 inline constexpr WPARAM VK_DELETE = 0x2E;
 inline constexpr WPARAM VK_F1 = 0x70;
 inline constexpr WPARAM VK_F2 = 0x71;
+inline constexpr WPARAM VK_F4 = 0x73;
 inline constexpr WPARAM VK_F10 = 0x79;
 inline constexpr WPARAM VK_OEM_8 = 0xDF;
 inline constexpr WPARAM MK_LBUTTON = 0x0001;

@@ -196,6 +196,16 @@ TEST_F(DispatchTest, CloseDestroysByDefaultParentsFirstThenChildrenLast) {
   EXPECT_EQ(order, expected);
 }
 
+TEST_F(DispatchTest, AltF4InAChildClosesItsTopLevelWindow) {
+  HWND top = CreateRecorder(300, 200, WS_POPUP | WS_VISIBLE);
+  HWND edit = CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, top, nullptr, nullptr, nullptr);
+  SetFocus(edit);
+  Key(edit, QTest::Press, Qt::Key_F4, {}, Qt::AltModifier);
+  PumpMessages();
+  EXPECT_EQ(LogOf(WM_CLOSE).size(), 1u);
+  EXPECT_FALSE(IsWindow(top)) << "the recorder's default handling of WM_CLOSE destroys it";
+}
+
 TEST_F(DispatchTest, StaleHandlesAreHarmlessFailures) {
   HWND stale = CreateRecorder();
   HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));

@@ -104,7 +104,12 @@ if kill -0 "$demo_pid" 2>/dev/null; then
   exit 1
 fi
 wait "$demo_pid"
+demo_status=$?
 demo_pid=""
+if [ $demo_status -ne 0 ]; then
+  echo "FAIL: the demo ended with status $demo_status"
+  status=1
+fi
 
 expected="edit1=AB50E2726973BB
 edit2=E974E9E2

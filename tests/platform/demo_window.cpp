@@ -9,7 +9,7 @@ HWND g_panel = nullptr;
 HBRUSH g_panelBrush = nullptr;
 HBRUSH g_bravoBrush = nullptr;
 
-struct ControlSpec {
+struct ControlPlan {
   const char* cls;
   const char* text;
   DWORD style;
@@ -17,7 +17,7 @@ struct ControlSpec {
   int x, y, width, height;
 };
 
-const ControlSpec kControls[] = {
+const ControlPlan kControls[] = {
     {"Static", "Ville :", SS_RIGHT, 101, 10, 12, 60, 18},
     {"Edit", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kFirstEdit, 80, 10, 150, 20},
     {"Static", "Saison :", SS_RIGHT, 102, 10, 42, 60, 18},
@@ -32,7 +32,7 @@ INT_PTR CALLBACK PanelProc(HWND panel, UINT msg, WPARAM wParam, LPARAM lParam) {
       g_panelBrush = CreateSolidBrush(kPanelColour);
       g_bravoBrush = CreateSolidBrush(kBravoColour);
       HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
-      for (const ControlSpec& c : kControls) {
+      for (const ControlPlan& c : kControls) {
         HWND h = CreateWindowExA(0, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, c.x, c.y, c.width, c.height, panel,
                                  reinterpret_cast<HMENU>(static_cast<LONG_PTR>(c.id)), GetModuleHandleA(nullptr), nullptr);
         SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);

@@ -11,14 +11,14 @@ using namespace ploxa::test;
 
 namespace {
 
-struct ControlSpec {
+struct ControlPlan {
   int id;
   const char* cls;
   DWORD style;
 };
 
 // Created by the dialog procedure, as the panels do.
-const ControlSpec kControls[] = {
+const ControlPlan kControls[] = {
     {10, "Static", WS_CHILD | WS_VISIBLE},
     {11, "Edit", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP},
     {12, "Edit", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP},
@@ -41,7 +41,7 @@ LRESULT CALLBACK KeyRecorder(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 
 INT_PTR CALLBACK PanelProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
-    for (const ControlSpec& c : kControls) {
+    for (const ControlPlan& c : kControls) {
       HWND h = CreateWindowExA(0, c.cls, "", c.style, 5, 5 + 25 * (c.id - 10), 120, 20, dialog,
                                reinterpret_cast<HMENU>(static_cast<LONG_PTR>(c.id)), nullptr, nullptr);
       KeptProcs()[h] = reinterpret_cast<WNDPROC>(SetWindowLongA(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(KeyRecorder)));

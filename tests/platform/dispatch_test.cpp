@@ -37,6 +37,9 @@ std::vector<UINT> MessagesTo(HWND hwnd) {
   return out;
 }
 
+// A wheel turn of `delta` (120 a notch) over the window's client area.
+void Wheel(HWND hwnd, int delta);
+
 TEST_F(DispatchTest, CreationSendsCreateThenSizeWithTheClientSize) {
   HWND w = Keep(CreateRecorder(544, 375));
   ASSERT_TRUE(w);
@@ -204,6 +207,31 @@ TEST_F(DispatchTest, AltF4InAChildClosesItsTopLevelWindow) {
   PumpMessages();
   EXPECT_EQ(LogOf(WM_CLOSE).size(), 1u);
   EXPECT_FALSE(IsWindow(top)) << "the recorder's default handling of WM_CLOSE destroys it";
+}
+
+TEST_F(DispatchTest, WithoutAFocusTheWheelGoesToTheWindowUnderThePointer) {
+  HWND top = Keep(CreateRecorder(300, 200, WS_POPUP | WS_VISIBLE));
+  HWND panel = CreateWindowExA(0, RecorderClass(), "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 150, top, nullptr, nullptr, nullptr);
+  SetFocus(nullptr);
+  Log().clear();
+  Wheel(panel, -120);
+  PumpMessages();
+  const std::vector<Recorded> wheels = LogOf(WM_MOUSEWHEEL);
+  ASSERT_EQ(wheels.size(), 2u);
+  EXPECT_EQ(wheels[0].hwnd, panel);
+  EXPECT_EQ(wheels[1].hwnd, top) << "passed up by the default procedure";
+  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(wheels[0].wParam), -120);
+}
+
+TEST_F(DispatchTest, SetIconReturnsThePreviousIconAndShowsTheNewOne) {
+  HWND top = Keep(CreateRecorder());
+  HICON question = LoadIconA(nullptr, IDI_QUESTION);
+  HICON application = LoadIconA(nullptr, IDI_APPLICATION);
+  EXPECT_EQ(SendMessageA(top, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(question)), 0);
+  EXPECT_EQ(SendMessageA(top, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(application)),
+            reinterpret_cast<LRESULT>(question));
+  EXPECT_EQ(SendMessageA(top, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(application));
+  EXPECT_FALSE(ploxa::win::FrameWidgetOf(top)->windowIcon().isNull());
 }
 
 TEST_F(DispatchTest, StaleHandlesAreHarmlessFailures) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <string>
 #include <map>
 
 #include "tests/platform/platform_test_support.h"
@@ -42,7 +43,7 @@ LRESULT CALLBACK KeyRecorder(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 INT_PTR CALLBACK PanelProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
     for (const ControlPlan& c : kControls) {
-      HWND h = CreateWindowExA(0, c.cls, "", c.style, 5, 5 + 25 * (c.id - 10), 120, 20, dialog,
+      HWND h = CreateWindowExA(0, c.cls, std::string(c.cls) == "Edit" ? "abc" : "", c.style, 5, 5 + 25 * (c.id - 10), 120, 20, dialog,
                                reinterpret_cast<HMENU>(static_cast<LONG_PTR>(c.id)), nullptr, nullptr);
       KeptProcs()[h] = reinterpret_cast<WNDPROC>(SetWindowLongA(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(KeyRecorder)));
     }
@@ -74,9 +75,10 @@ TEST_F(DialogTest, TemplatesGiveStylesFontAndInitialisationInOrder) {
   const struct {
     int id;
     DWORD style;
+    LONG clientSide;  // of a 300 x 300 panel: less the border and the scroll bars
   } cases[] = {
-      {1001, WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | DS_SETFONT},
-      {1002, WS_CHILD | WS_BORDER | DS_SETFONT},
+      {1001, WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | DS_SETFONT, 300 - 2 - 16},
+      {1002, WS_CHILD | WS_BORDER | DS_SETFONT, 300 - 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.id);
@@ -94,6 +96,12 @@ TEST_F(DialogTest, TemplatesGiveStylesFontAndInitialisationInOrder) {
     EXPECT_EQ(Log()[1].lParam, 42);
     ShowWindow(dlg, SW_SHOWNORMAL);
     EXPECT_EQ(LogOf(WM_SIZE).size(), 1u) << "WM_SIZE when first shown";
+    SetWindowPos(dlg, nullptr, 0, 0, 300, 300, SWP_NOZORDER);
+    RECT rc{};
+    GetClientRect(dlg, &rc);
+    EXPECT_EQ(rc.right, c.clientSide);
+    EXPECT_EQ(rc.bottom, c.clientSide);
+    EXPECT_EQ(LogOf(WM_SIZE).back().lParam, MAKELPARAM(static_cast<WORD>(c.clientSide), static_cast<WORD>(c.clientSide)));
     DestroyWindow(dlg);
     EXPECT_FALSE(EndDialog(dlg, 0)) << "harmless on a destroyed dialog";
   }
@@ -196,6 +204,12 @@ TEST_F(DialogTest, TabMovesAmongTabStopsAndTheReleaseReachesTheNewFocus) {
     ASSERT_EQ(ups.size(), 1u);
     EXPECT_EQ(ups[0].hwnd, expected);
     EXPECT_TRUE(downs.empty()) << "the dialog manager keeps the key press";
+    if (s.focusAfter != 14) {
+      DWORD a = 99, b = 99;
+      SendMessageA(expected, EM_GETSEL, reinterpret_cast<WPARAM>(&a), reinterpret_cast<LPARAM>(&b));
+      EXPECT_EQ(a, 0u);
+      EXPECT_EQ(b, 3u) << "an edit reached by Tab has all its text selected";
+    }
     EXPECT_TRUE(LogOf(WM_CHAR).empty()) << "no tab character";
   }
 }

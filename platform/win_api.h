@@ -91,8 +91,9 @@ SHORT GetKeyState(int virtualKey);
 
 // ---- Focus ---------------------------------------------------------------------
 
-// Moves the focus (WM_KILLFOCUS then WM_SETFOCUS); a disabled window may still get it.
+// Moves the focus (WM_KILLFOCUS then WM_SETFOCUS); a disabled window may still get it. No activation of other top-level windows.
 HWND SetFocus(HWND hwnd);
+// The layer's focus window; the focus of other programs is not seen.
 HWND GetFocus();
 
 // ---- Dialogs -------------------------------------------------------------------
@@ -105,9 +106,13 @@ BOOL EndDialog(HWND dialog, INT_PTR result);
 // First child in creation order with this id; grandchildren are not searched.
 HWND GetDlgItem(HWND dialog, int id);
 // The window's id (GWL_ID).
+// The window's id (GWL_ID), also for windows that are not dialog controls.
 int GetDlgCtrlID(HWND hwnd);
+// SendMessageA to GetDlgItem's window; 0 when there is none.
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT msg, WPARAM wParam, LPARAM lParam);
+// SetWindowTextA on GetDlgItem's window; FALSE when there is none.
 BOOL SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
+// GetWindowTextA on GetDlgItem's window; "" and 0 when there is none.
 UINT GetDlgItemTextA(HWND dialog, int id, LPSTR buffer, int size);
 // Tab/Shift+Tab among WS_TABSTOP children, Enter as IDOK, Escape as IDCANCEL; no mnemonics, arrow groups or DM_GETDEFID.
 BOOL IsDialogMessageA(HWND dialog, MSG* msg);
@@ -118,9 +123,11 @@ LRESULT DefDlgProcA(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Range, page and position with the platform's clamping; SB_CTL scroll bar controls are not supported.
 int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw);
+// Fills the fields fMask names; SIF_TRACKPOS gives the thumb's place during a drag. SB_CTL is not supported.
 BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info);
-// Returns the previous position.
+// Clamped like SetScrollInfo; returns the previous position. SB_CTL is not supported.
 int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);
+// SB_CTL is not supported (0).
 int GetScrollPos(HWND hwnd, int bar);
 // Moves every child and repaints; scroll and clip rectangles are not supported (whole client area).
 BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scrollRect, const RECT* clipRect);
@@ -143,10 +150,12 @@ HBRUSH GetSysColorBrush(int index);
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 // Fills a BITMAP for a bitmap (LOGFONTA for a font); other objects are not supported.
 int GetObjectA(HGDIOBJ object, int size, LPVOID out);
+// Text colour of the DC (0xFFFFFFFF for a bad DC); palette indexes are not supported.
 COLORREF SetTextColor(HDC dc, COLORREF color);
 COLORREF GetTextColor(HDC dc);
 // TRANSPARENT or OPAQUE; returns the previous mode.
 int SetBkMode(HDC dc, int mode);
+// Background colour behind OPAQUE text (0xFFFFFFFF for a bad DC); palette indexes are not supported.
 COLORREF SetBkColor(HDC dc, COLORREF color);
 COLORREF GetBkColor(HDC dc);
 // Selects a font or brush into a DC (returns the previous one); bitmaps into memory DCs come later.
@@ -157,9 +166,11 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
 // The DC of a WM_PAINT; painting outside WM_PAINT is not supported.
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint);
+// Nothing to release: the paint DC ends with the WM_PAINT.
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
 // A DC without a surface (null window: the screen), good for CreateCompatibleBitmap and text colours only.
 HDC GetDC(HWND hwnd);
+// Releases a GetDC DC; 0 for a paint DC or a bad one.
 int ReleaseDC(HWND hwnd, HDC dc);
 
 // ---- Icons, cursors, message boxes, shell ----------------------------------------
@@ -178,6 +189,7 @@ HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
 
 // Byte comparison (strcmp), not the platform's locale-aware order; null counts as "".
 int lstrcmpA(LPCSTR a, LPCSTR b);
+// strcpy, strcat and strlen; null counts as "", overlong copies are not caught (as on the platform).
 LPSTR lstrcpyA(LPSTR dest, LPCSTR src);
 LPSTR lstrcatA(LPSTR dest, LPCSTR src);
 int lstrlenA(LPCSTR s);

@@ -12,7 +12,7 @@ configure_and_build "$PLOXA_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLOX
 
 echo "== Build and test under ASan + UBSan"
 configure_and_build "$PLOXA_ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DPLOXA_SANITIZE=ON -DPLOXA_WERROR=ON
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PLOXA_ROOT/tests/lsan.supp:print_suppressions=0
 (cd "$PLOXA_ROOT/build-asan" && ctest --output-on-failure -j "$(nproc)")

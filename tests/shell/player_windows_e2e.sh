@@ -11,6 +11,7 @@ mkdir -p "$shots"
 cd "$work"
 cp "$player" "$work/ploxa"
 "$work/ploxa" &
+pid=$!
 box=$(wait_window '^Ploxa$') || fail "no message box"
 shot "$shots/missing-quiz-box.png"
 xdotool windowfocus --sync "$box" key Return
@@ -21,7 +22,7 @@ expect_colour "$shots/fallback-quiz.png" 51 102 255 20000 "fallback quiz on its 
 expect_colour "$shots/fallback-quiz.png" 128 128 255 5000 "header panel"
 expect_colour "$shots/fallback-quiz.png" 212 208 200 1000 "footer and verdict labels in system colours"
 wmctrl -c 'Nom du ploxa'
-sleep 1
+wait "$pid" || fail "the player ended with code $?"
 [ ! -e "$work/ploxa.txt" ] || fail "the fallback quiz saved a progress file"
 
 # A 30-question text quiz.
@@ -34,13 +35,14 @@ sleep 1
 } >"$work/texte.toml"
 "$packer" build "$work/texte.toml" -o "$work/texte" --player "$player" >/dev/null
 "$work/texte" &
+pid=$!
 wait_window '^Trente questions$' >/dev/null || fail "no window for the text quiz"
 sleep 1
 shot "$shots/text-quiz.png"
 expect_colour "$shots/text-quiz.png" 255 255 192 20000 "question labels"
 expect_colour "$shots/text-quiz.png" 90 95 150 5000 "theme colour"
 wmctrl -c 'Trente questions'
-sleep 1
+wait "$pid" || fail "the text quiz ended with code $?"
 
 # A 9-question picture quiz with two answers per question.
 {
@@ -56,10 +58,11 @@ sleep 1
 } >"$work/images.toml"
 "$packer" build "$work/images.toml" -o "$work/images" --player "$player" >/dev/null
 "$work/images" &
+pid=$!
 wait_window '^Neuf images$' >/dev/null || fail "no window for the picture quiz"
 sleep 1
 shot "$shots/picture-quiz.png"
 expect_colour "$shots/picture-quiz.png" 51 102 153 20000 "theme colour"
 wmctrl -c 'Neuf images'
-sleep 1
+wait "$pid" || fail "the picture quiz ended with code $?"
 echo "screenshots: $shots/missing-quiz-box.png $shots/fallback-quiz.png $shots/text-quiz.png $shots/picture-quiz.png"

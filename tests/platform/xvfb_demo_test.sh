@@ -48,8 +48,20 @@ sleep 0.3
 
 # The client area's origin on the screen: the pointer put at the window's 0, 0
 # (getwindowgeometry counts the window manager's frame in).
-xdotool mousemove --sync --window "$wid" 0 0
-eval "$(xdotool getmouselocation --shell)"
+# Read until it stays put: the window manager may still be placing the window.
+origin() {
+  xdotool mousemove --sync --window "$wid" 0 0
+  eval "$(xdotool getmouselocation --shell)"
+}
+origin
+i=0
+while [ $i -lt 10 ]; do
+  last="$X,$Y"
+  sleep 0.2
+  origin
+  [ "$X,$Y" = "$last" ] && break
+  i=$((i + 1))
+done
 
 click() {  # x y in client coordinates; press and release apart, as a hand does
   xdotool mousemove --sync --window "$wid" "$1" "$2"
@@ -62,9 +74,9 @@ click() {  # x y in client coordinates; press and release apart, as a hand does
 
 # Client coordinates of the controls (the panel sits at 5, 2 with a one-pixel border).
 click 150 23
-xdotool type --delay 80 "«Pâris»"
+xdotool type --delay 100 "«Pâris»"
 xdotool key --delay 80 Tab
-xdotool type --delay 80 "été"
+xdotool type --delay 100 "été"
 # A dead key composes with the next letter.
 xdotool key --delay 80 dead_circumflex a
 click 92 84

@@ -1,15 +1,26 @@
 // Picture resources as bitmaps fitted to a box.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 
 #include "platform/win_types.h"
 
 // A new bitmap of the picture `id` of `type`, fitted to the box keeping its
-// proportions, or none. The caller owns the bitmap.
-// Until the picture decoders are wired in, pictures come only from the source
-// set below and every other call gives none.
+// proportions, or none. The caller owns the bitmap. An "IMG" id above 10000
+// is stored with the halves of every byte exchanged. Without such a
+// resource, a PNG stored as RT_RCDATA with the same id is tried.
 HBITMAP LoadPicture(HINSTANCE module, int id, LPCSTR type, int boxWidth, int boxHeight);
+// JPEG, GIF, BMP, ICO (and PNG) bytes as a bitmap of the picture's own size,
+// or none; pictures over 64 megapixels are refused before decoding.
+HBITMAP DecodePictureBytes(const std::uint8_t* bytes, std::size_t count);
+// A new bitmap of the given one fitted to the box (enlarged or reduced, sides
+// truncated); the given bitmap is deleted. None for none, or when a fitted
+// side would be 0.
+HBITMAP ScaleBitmapToFit(HBITMAP bitmap, int boxWidth, int boxHeight);
+// The PNG stored as RT_RCDATA `id`, decoded by the project's PNG decoder and fitted.
+HBITMAP LoadPngResource(HINSTANCE module, int id, int boxWidth, int boxHeight);
 
 struct PictureDimensions {
   int width;
@@ -17,7 +28,13 @@ struct PictureDimensions {
 };
 // The bitmap's size; for none, 260 × 0 (a slot as wide as a cell, of no height).
 PictureDimensions PictureSize(HBITMAP bitmap);
+// The size a picture of w × h takes in the box.
+PictureDimensions FittedSize(int width, int height, int boxWidth, int boxHeight);
+// Exchanges the halves of every byte (0x1F <-> 0xF1).
+void ExchangeNibbles(std::uint8_t* bytes, std::size_t count);
 
 // Not part of the player: tests hand out bitmaps of chosen sizes by id.
 using PictureSource = std::function<HBITMAP(int id, int boxWidth, int boxHeight)>;
 void SetPictureSource(PictureSource source);
+// Not part of the player: how many JPEGs were decoded at a reduced scale.
+int ReducedJpegDecodes();

@@ -1,0 +1,210 @@
+// Picture resources to fitted bitmaps: fitting, the nibble exchange, the PNG
+// fallback and the reduced JPEG decode.
+#include "pictures/picture_loading.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/qt_access.h"
+#include "platform/resource_bundle.h"
+#include "platform/win_api.h"
+
+namespace {
+
+std::vector<std::uint8_t> Encoded(const QImage& image, const char* format, int quality = -1) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, format, quality);
+  return {bytes.begin(), bytes.end()};
+}
+
+// A file of the shared test corpus (Qt writes no GIF of its own).
+std::vector<std::uint8_t> CorpusFile(const std::string& name) {
+  const char* corpus = std::getenv("PLOXA_CORPUS_DIR");
+  std::ifstream in(std::string(corpus ? corpus : "") + "/" + name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+QImage Filled(int width, int height, QColor colour) {
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(colour);
+  return image;
+}
+
+// A photo-like picture: smooth gradients with some detail.
+QImage Photo(int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < width; ++x) {
+      const double fx = static_cast<double>(x) / width, fy = static_cast<double>(y) / height;
+      row[x] = qRgb(static_cast<int>(255 * fx), static_cast<int>(255 * fy),
+                    static_cast<int>(128 + 100 * std::sin(12 * fx) * std::cos(9 * fy)));
+    }
+  }
+  return image;
+}
+
+class ProgramPictures : public ::testing::Test {
+ protected:
+  void Use(bundle::BundleWriter& writer) {
+    path_ = ::testing::TempDir() + "ploxa_pictures_" + std::to_string(::getpid());
+    const std::vector<std::uint8_t> bytes = writer.Finish();
+    std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<std::streamsize>(bytes.size()));
+    SetProgramFileForResources(path_.c_str());
+    SetMessageBoxHook([this](HWND, std::string_view text, std::string_view caption, UINT) {
+      messages.push_back(std::string(caption) + ": " + std::string(text));
+      return IDOK;
+    });
+  }
+  void TearDown() override {
+    SetProgramFileForResources(nullptr);
+    SetMessageBoxHook({});
+    std::remove(path_.c_str());
+  }
+  static PictureDimensions Load(int id) {
+    HBITMAP bitmap = LoadPicture(GetModuleHandleA(nullptr), id, "IMG", 260, 260);
+    const PictureDimensions size = bitmap ? PictureSize(bitmap) : PictureDimensions{-1, -1};
+    DeleteObject(bitmap);
+    return size;
+  }
+  std::vector<std::string> messages;
+  std::string path_;
+};
+
+TEST(PictureFitting, ExamplesAndNone) {
+  struct Case {
+    int width, height, fittedWidth, fittedHeight;
+  };
+  for (const Case& c : {Case{100, 50, 260, 130}, Case{520, 260, 260, 130}, Case{260, 260, 260, 260},
+                        Case{300, 700, 111, 260}}) {
+    const int before = GetGdiObjectCounts().bitmaps;
+    HBITMAP given = CreateCompatibleBitmap(nullptr, c.width, c.height);
+    HBITMAP fitted = ScaleBitmapToFit(given, 260, 260);
+    ASSERT_NE(fitted, nullptr);
+    EXPECT_NE(fitted, given) << "always a new bitmap";
+    EXPECT_EQ(PictureSize(fitted).width, c.fittedWidth) << c.width << " x " << c.height;
+    EXPECT_EQ(PictureSize(fitted).height, c.fittedHeight) << c.width << " x " << c.height;
+    DeleteObject(fitted);
+    EXPECT_EQ(GetGdiObjectCounts().bitmaps, before) << "the given bitmap is deleted";
+  }
+  EXPECT_EQ(ScaleBitmapToFit(nullptr, 260, 260), nullptr);
+  EXPECT_EQ(ScaleBitmapToFit(CreateCompatibleBitmap(nullptr, 1000, 1), 260, 260), nullptr)
+      << "a picture whose fitted height would be 0 gives none";
+  EXPECT_EQ(PictureSize(nullptr).width, 260);
+  EXPECT_EQ(PictureSize(nullptr).height, 0);
+}
+
+TEST(PictureFitting, NibbleExchange) {
+  std::uint8_t bytes[] = {0x1F, 0xF1, 0x00, 0xAB};
+  ExchangeNibbles(bytes, sizeof bytes);
+  EXPECT_EQ(bytes[0], 0xF1);
+  EXPECT_EQ(bytes[1], 0x1F);
+  EXPECT_EQ(bytes[2], 0x00);
+  EXPECT_EQ(bytes[3], 0xBA);
+}
+
+TEST_F(ProgramPictures, IdsFormatsAndFallbacks) {
+  std::vector<std::uint8_t> bmp = Encoded(Filled(100, 50, Qt::red), "BMP");
+  std::vector<std::uint8_t> exchanged = bmp;
+  ExchangeNibbles(exchanged.data(), exchanged.size());
+  bundle::BundleWriter writer;
+  writer.Add(bundle::ResourceType::Named("IMG"), 401, Encoded(Filled(520, 260, Qt::blue), "JPG"));
+  // A GIF of a 4 x 1 logical screen.
+  writer.Add(bundle::ResourceType::Named("IMG"), 402, CorpusFile("robustness/gif-edge/wuffs-artificial-gif/background-color.gif"));
+  writer.Add(bundle::ResourceType::Named("IMG"), 10000, bmp);        // stored as it is
+  writer.Add(bundle::ResourceType::Named("IMG"), 10001, exchanged);  // nibbles exchanged
+  writer.Add(bundle::ResourceType::Named("IMG"), 10002, bmp);        // not exchanged: unreadable
+  writer.Add(bundle::ResourceType::Numbered(10), 403, Encoded(Filled(100, 50, Qt::yellow), "PNG"));
+  writer.Add(bundle::ResourceType::Numbered(10), 404, std::vector<std::uint8_t>{0x89, 'P', 'N', 'G'});
+  Use(writer);
+
+  struct Case {
+    int id;
+    int width, height;  // -1: none
+  };
+  for (const Case& c : {Case{401, 260, 130}, Case{402, 260, 65}, Case{10000, 260, 130}, Case{10001, 260, 130},
+                        Case{10002, -1, -1}, Case{403, 260, 130}, Case{404, -1, -1}, Case{405, -1, -1}}) {
+    const PictureDimensions size = Load(c.id);
+    EXPECT_EQ(size.width, c.width) << c.id;
+    EXPECT_EQ(size.height, c.height) << c.id;
+  }
+  EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+TEST_F(ProgramPictures, FittedPixelsKeepTheirColour) {
+  bundle::BundleWriter writer;
+  writer.Add(bundle::ResourceType::Numbered(10), 401, Encoded(Filled(100, 50, QColor(255, 203, 38)), "PNG"));
+  Use(writer);
+  HBITMAP bitmap = LoadPicture(GetModuleHandleA(nullptr), 401, "IMG", 260, 260);
+  ASSERT_NE(bitmap, nullptr);
+  const QImage* image = ploxa::win::BitmapImage(bitmap);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(QColor(image->pixel(130, 65)), QColor(255, 203, 38));
+  DeleteObject(bitmap);
+}
+
+// PSNR of two images of the same size, in dB.
+double Psnr(const QImage& a, const QImage& b) {
+  double squared = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+      for (int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) squared += d * d;
+    }
+  }
+  const double mse = squared / (3.0 * a.width() * a.height());
+  return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+TEST_F(ProgramPictures, LargeJpegDecodesAtAReducedScaleAndLooksTheSame) {
+  const QImage photo = Photo(3264, 1836);
+  const std::vector<std::uint8_t> jpeg = Encoded(photo, "JPG", 90);
+  bundle::BundleWriter writer;
+  writer.Add(bundle::ResourceType::Named("IMG"), 401, jpeg);
+  Use(writer);
+
+  const int reducedBefore = ReducedJpegDecodes();
+  HBITMAP fast = LoadPicture(GetModuleHandleA(nullptr), 401, "IMG", 260, 260);
+  ASSERT_NE(fast, nullptr);
+  EXPECT_EQ(ReducedJpegDecodes(), reducedBefore + 1) << "decoded at a reduced scale";
+  EXPECT_EQ(PictureSize(fast).width, 260);
+  EXPECT_EQ(PictureSize(fast).height, 146) << "the fitted size comes from the picture's own size";
+
+  HBITMAP full = ScaleBitmapToFit(DecodePictureBytes(jpeg.data(), jpeg.size()), 260, 260);
+  ASSERT_NE(full, nullptr);
+  const double psnr = Psnr(*ploxa::win::BitmapImage(fast), *ploxa::win::BitmapImage(full));
+  RecordProperty("psnr", std::to_string(psnr));
+  EXPECT_GE(psnr, 40.0);
+  DeleteObject(fast);
+  DeleteObject(full);
+}
+
+TEST(PictureBytes, RefusesPicturesOver64Megapixels) {
+  // A BMP header that claims 10000 x 10000 pixels: refused from its size alone.
+  std::vector<std::uint8_t> bmp = Encoded(Filled(4, 4, Qt::red), "BMP");
+  auto put = [&](std::size_t at, std::int32_t v) {
+    for (int i = 0; i < 4; ++i) bmp[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put(18, 10000);
+  put(22, 10000);
+  EXPECT_EQ(DecodePictureBytes(bmp.data(), bmp.size()), nullptr);
+  EXPECT_EQ(DecodePictureBytes(nullptr, 0), nullptr);
+  const std::uint8_t junk[] = {1, 2, 3, 4, 5};
+  EXPECT_EQ(DecodePictureBytes(junk, sizeof junk), nullptr);
+}
+
+}  // namespace

@@ -11,12 +11,12 @@ configure_and_build "$PLOXA_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 program=${1:-}
 if [ -z "$program" ]; then
-  for candidate in "$PLOXA_ROOT/build/examples/culture" "$PLOXA_ROOT/build/shell/ploxa"; do
+  for candidate in "$PLOXA_ROOT/build/examples/culture" "$PLOXA_ROOT/build/bin/ploxa"; do
     if [ -x "$candidate" ]; then program=$candidate; break; fi
   done
 fi
 if [ -z "$program" ] || [ ! -x "$program" ]; then
-  echo "play.sh: the player is not built yet (no build/shell/ploxa); nothing to play." >&2
+  echo "play.sh: the player is not built yet (no build/bin/ploxa); nothing to play." >&2
   exit 1
 fi
 

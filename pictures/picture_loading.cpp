@@ -174,9 +174,13 @@ HBITMAP LoadPicture(HINSTANCE module, int id, LPCSTR type, int boxWidth, int box
     ExchangeNibbles(exchanged.data(), exchanged.size());
     bytes = exchanged.data();
   }
-  HBITMAP decoded = BitmapOf(Decode(bytes, count, boxWidth, boxHeight));
+  HBITMAP fitted = DecodeAndFit(bytes, count, boxWidth, boxHeight);
   FreeResource(loaded);
-  return ScaleBitmapToFit(decoded, boxWidth, boxHeight);
+  return fitted;
+}
+
+HBITMAP DecodeAndFit(const std::uint8_t* bytes, std::size_t count, int boxWidth, int boxHeight) {
+  return ScaleBitmapToFit(BitmapOf(Decode(bytes, count, boxWidth, boxHeight)), boxWidth, boxHeight);
 }
 
 PictureDimensions PictureSize(HBITMAP bitmap) {

@@ -19,6 +19,9 @@ HBITMAP DecodePictureBytes(const std::uint8_t* bytes, std::size_t count);
 // truncated); the given bitmap is deleted. None for none, or when a fitted
 // side would be 0.
 HBITMAP ScaleBitmapToFit(HBITMAP bitmap, int boxWidth, int boxHeight);
+// Picture bytes decoded and fitted to the box: what LoadPicture does with a
+// resource's bytes. A JPEG far larger than the box is decoded at a reduced scale.
+HBITMAP DecodeAndFit(const std::uint8_t* bytes, std::size_t count, int boxWidth, int boxHeight);
 // The PNG stored as RT_RCDATA `id`, decoded by the project's PNG decoder and fitted.
 HBITMAP LoadPngResource(HINSTANCE module, int id, int boxWidth, int boxHeight);
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "panels/child_controls.h"
 #include "panels/control_ids.h"
 #include "panels/question_panel.h"
 #include "panels/save_progress.h"
@@ -18,16 +19,6 @@ HFONT linkFont = nullptr;
 
 constexpr COLORREF PANEL_COLOUR = RGB(128, 128, 255);
 constexpr COLORREF LINK_COLOUR = RGB(50, 50, 255);
-
-HWND CreateControl(HWND panel, LPCSTR className, LPCSTR text, DWORD style, int x, int y, int width, int height,
-                   int id) {
-  return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, panel,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-}
-
-void SetFont(HWND control, HGDIOBJ font, BOOL redraw) {
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
-}
 
 // An underlined font three quarters of the label's height, and the hand cursor.
 void SetUpLinkLabel(HWND label) {

@@ -5,6 +5,7 @@
 
 #include "answers/verdict_effects.h"
 #include "panels/answer_field.h"
+#include "panels/child_controls.h"
 #include "panels/control_ids.h"
 #include "panels/media_clips.h"
 #include "panels/progress_file.h"
@@ -25,16 +26,6 @@ constexpr int FIELD_PITCH = 19;
 constexpr int TEXT_CONTENT_WIDTH = 880;
 constexpr int CELL_CONTENT_WIDTH = 890;
 constexpr int CELL_ANSWER_LIMIT = 128;
-
-HWND CreateControl(HWND panel, LPCSTR className, LPCSTR text, DWORD style, int x, int y, int width, int height,
-                   int id) {
-  return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, panel,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-}
-
-void SetFont(HWND control, HGDIOBJ font, BOOL redraw) {
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
-}
 
 int RowTail(const QuizState& quiz) { return quiz.revealMode >= 2 ? 140 : 60; }
 

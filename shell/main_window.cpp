@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "panels/child_controls.h"
 #include "panels/control_ids.h"
 #include "panels/save_progress.h"
 #include "platform/win_api.h"
@@ -47,9 +48,8 @@ void CenterWindow(HWND window, HWND over) {
 }
 
 HWND CreateLabel(HWND parent, LPCSTR text, int x, int y, int width, int height, int id) {
-  HWND label = CreateWindowExA(0, "Static", text, WS_CHILD | WS_VISIBLE, x, y, width, height, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+  HWND label = CreateControl(parent, "Static", text, 0, x, y, width, height, id);
+  SetFont(label, GetStockObject(DEFAULT_GUI_FONT), TRUE);
   return label;
 }
 

@@ -37,10 +37,13 @@ for _ in $(seq 50); do [ -s "$displayfile" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$displayfile")"
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
+# The window manager first, so that it manages the player's window from the start.
+for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
 "$program" &
 player=$!
-# A missing quiz shows a message first: the screenshot shows whatever is on screen.
-sleep 3
+# Its window, or a message box about its quiz: the screenshot shows what is on screen.
+timeout 20 xdotool search --sync --onlyvisible --class ploxa >/dev/null 2>&1 || true
+sleep 1
 shot=$PLOXA_ROOT/artifacts/play.png
 import -window root "$shot"
 echo "Screenshot of the player under Xvfb: $shot"

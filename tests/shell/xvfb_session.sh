@@ -4,6 +4,11 @@ for tool in Xvfb xdotool openbox wmctrl import convert; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
+fail() {
+  echo "FAIL: $*"
+  exit 1
+}
+
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -18,12 +23,10 @@ trap cleanup EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 openbox --sm-disable >/dev/null 2>&1 &
-sleep 0.5
+# Windows are mapped only once the window manager runs, as on a desktop.
+for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+wmctrl -m >/dev/null 2>&1 || fail "the window manager did not start"
 
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
 
 # wait_window NAME: the id of the visible window whose title matches NAME.
 wait_window() {

@@ -1,10 +1,35 @@
 // The "Static" class: text labels, bitmaps, borders, click notification.
+#include <QFontMetrics>
+#include <QStringList>
 #include <QPainter>
 
 #include "platform/win_internal.h"
 
 namespace ploxa::win {
 namespace {
+
+// Lines break only at blanks, as the platform's statics do: a word wider than
+// the control (a web address, say) stays whole on its line and is clipped.
+QString BreakAtBlanks(const QString& text, const QFontMetrics& metrics, int width) {
+  QStringList lines;
+  for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+    // Blanks are kept where they stand, leading ones included.
+    QString line;
+    bool started = false;
+    for (const QString& word : paragraph.split(QLatin1Char(' '))) {
+      const QString candidate = started ? line + QLatin1Char(' ') + word : word;
+      if (started && !line.trimmed().isEmpty() && metrics.horizontalAdvance(candidate) > width) {
+        lines.push_back(line);
+        line = word;
+      } else {
+        line = candidate;
+      }
+      started = true;
+    }
+    lines.push_back(line);
+  }
+  return lines.join(QLatin1Char('\n'));
+}
 
 struct StaticState : ControlState {
   HBITMAP bitmap = nullptr;  // not owned: the program deletes what it gives
@@ -51,8 +76,9 @@ void Paint(Window& w, HDC dc) {
     default: flags |= Qt::AlignLeft; break;
   }
   // SS_CENTERIMAGE centres one line vertically; otherwise lines wrap from the top.
-  flags |= (w.style & SS_CENTERIMAGE) ? (Qt::AlignVCenter | Qt::TextSingleLine) : (Qt::AlignTop | Qt::TextWordWrap);
+  flags |= (w.style & SS_CENTERIMAGE) ? (Qt::AlignVCenter | Qt::TextSingleLine) : Qt::AlignTop;
   p.setFont(FontOf(w.font));
+  if (!(w.style & SS_CENTERIMAGE)) text = BreakAtBlanks(text, p.fontMetrics(), client.width());
   if (d->bkMode == OPAQUE) p.fillRect(p.boundingRect(client, flags, text) & client, ToQColor(d->bkColor));
   p.setPen((w.style & WS_DISABLED) ? ToQColor(SysColor(COLOR_GRAYTEXT)) : ToQColor(d->textColor));
   p.drawText(client, flags, text);

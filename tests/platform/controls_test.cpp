@@ -251,3 +251,34 @@ TEST_F(ControlsTest, ClassCursorOfTheLinkIsTheHandWithItsHotSpot) {
 }
 
 }  // namespace
+
+namespace {
+
+// Static text breaks into lines at blanks only: a word wider than the control
+// (a web address) stays whole on the first line.
+TEST_F(ControlsTest, StaticTextBreaksOnlyAtBlanks) {
+  const struct {
+    const char* name;
+    const char* text;
+    bool secondLine;
+  } cases[] = {
+      {"words wrap at blanks", "aaaa bbbb cccc dddd eeee ffff", true},
+      {"an address stays on one line", "https://ploxa.example/quiz/drapeaux", false},
+  };
+  int id = 300;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ++id;
+    SetColorAnswer(id, Brush(RGB(255, 255, 255)), TRANSPARENT, RGB(0, 0, 0));
+    HWND control = Make("Static", SS_LEFT, c.text, id, 80, 60);
+    const QImage image = GrabClient(control);
+    bool inked = false;
+    for (int y = image.height() / 2; y < image.height() && !inked; ++y) {
+      for (int x = 0; x < image.width() && !inked; ++x) inked = image.pixelColor(x, y) != QColor(255, 255, 255);
+    }
+    EXPECT_EQ(inked, c.secondLine);
+    DestroyWindow(control);
+  }
+}
+
+}  // namespace

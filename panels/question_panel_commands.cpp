@@ -21,25 +21,26 @@ constexpr int REVEAL_LABEL_HEIGHT = 65;
 
 int Answers(const QuizState* quiz) { return quiz->answersPerQuestion == 2 ? 2 : 1; }
 
-// Steps 2 to 5 of a scroll: new position, clamped, set, and the content moved.
-void ScrollTo(HWND panel, int bar, int requested) {
+SCROLLINFO ReadScrollBar(HWND panel, int bar) {
   SCROLLINFO info{};
   info.cbSize = sizeof info;
   info.fMask = SIF_ALL;
   GetScrollInfo(panel, bar, &info);
+  return info;
+}
+
+// Steps 3 to 5 of a scroll, on the bar as read in step 1: clamped, set, and
+// the content moved by what the position really changed.
+void ScrollTo(HWND panel, int bar, const SCROLLINFO& info, int requested) {
   const int position = std::clamp(requested, info.nMin, std::max(info.nMin, info.nMax));
-  const int old = info.nPos;
   SetScrollPos(panel, bar, position, TRUE);
-  const int now = GetScrollPos(panel, bar);
-  if (bar == SB_VERT) ScrollWindow(panel, 0, old - now, nullptr, nullptr);
-  else ScrollWindow(panel, old - now, 0, nullptr, nullptr);
+  const int moved = info.nPos - GetScrollPos(panel, bar);
+  if (bar == SB_VERT) ScrollWindow(panel, 0, moved, nullptr, nullptr);
+  else ScrollWindow(panel, moved, 0, nullptr, nullptr);
 }
 
 void VerticalScroll(HWND panel, int code) {
-  SCROLLINFO info{};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_ALL;
-  GetScrollInfo(panel, SB_VERT, &info);
+  const SCROLLINFO info = ReadScrollBar(panel, SB_VERT);
   int p = info.nPos;
   switch (code) {
     case SB_LINEUP: p -= VERTICAL_ARROW_STEP; break;
@@ -54,14 +55,11 @@ void VerticalScroll(HWND panel, int code) {
     case SCROLL_TO_TARGET: p = PanelValues().tabScrollTarget; break;
     default: break;
   }
-  ScrollTo(panel, SB_VERT, p);
+  ScrollTo(panel, SB_VERT, info, p);
 }
 
 void HorizontalScroll(HWND panel, int code) {
-  SCROLLINFO info{};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_ALL;
-  GetScrollInfo(panel, SB_HORZ, &info);
+  const SCROLLINFO info = ReadScrollBar(panel, SB_HORZ);
   int p = info.nPos;
   switch (code) {
     case SB_LINELEFT: p -= HORIZONTAL_ARROW_STEP; break;
@@ -71,7 +69,7 @@ void HorizontalScroll(HWND panel, int code) {
     case SB_THUMBTRACK: p = info.nTrackPos; break;
     default: break;
   }
-  ScrollTo(panel, SB_HORZ, p);
+  ScrollTo(panel, SB_HORZ, info, p);
 }
 
 // Scroll ranges follow the content; the content stays where the view was.

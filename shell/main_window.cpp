@@ -28,7 +28,8 @@ void LayOut(HWND window, int w, int h) {
 
 void DestroyQuestionPanel() {
   QuizState* quiz = TheQuizState();
-  if (quiz != nullptr && quiz->questionPanel != nullptr) DestroyWindow(quiz->questionPanel);
+  // WM_CLOSE destroys it first; the WM_DESTROY that follows finds it gone.
+  if (quiz != nullptr && IsWindow(quiz->questionPanel)) DestroyWindow(quiz->questionPanel);
   PostQuitMessage(0);
 }
 

@@ -92,7 +92,8 @@ int RunMessageLoop(const PlayerWindows& windows) {
 }
 
 void ShutDownPlayer(PlayerWindows& windows) {
-  EndDialog(windows.questions, 0);
+  // Closing the window has destroyed the question panel already.
+  if (IsWindow(windows.questions)) EndDialog(windows.questions, 0);
   DestroyWindow(windows.header);
   StopMediaSupport(quizState, windows.main);
   // The main window of the other kinds goes here, so nothing of it outlives the quiz.

@@ -10,11 +10,12 @@ mkdir -p "$shots"
 
 cd "$work"
 cp "$player" "$work/ploxa"
-"$work/ploxa" &
+"$work/ploxa" >>"$work/program.log" 2>&1 &
 pid=$!
 box=$(wait_window '^Ploxa$') || fail "no message box"
 shot "$shots/missing-quiz-box.png"
-xdotool windowfocus --sync "$box" key Return
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+xdotool key Return
 main=$(wait_window '^Nom du ploxa$') || fail "no fallback window after the box"
 sleep 1
 shot "$shots/fallback-quiz.png"
@@ -34,7 +35,7 @@ wait "$pid" || fail "the player ended with code $?"
   for i in $(seq 30); do printf '[[question]]\nprompt = "Question %d ?"\nanswer = "r%d"\n' "$i" "$i"; done
 } >"$work/texte.toml"
 "$packer" build "$work/texte.toml" -o "$work/texte" --player "$player" >/dev/null
-"$work/texte" &
+"$work/texte" >>"$work/program.log" 2>&1 &
 pid=$!
 wait_window '^Trente questions$' >/dev/null || fail "no window for the text quiz"
 sleep 1
@@ -57,7 +58,7 @@ wait "$pid" || fail "the text quiz ended with code $?"
   done
 } >"$work/images.toml"
 "$packer" build "$work/images.toml" -o "$work/images" --player "$player" >/dev/null
-"$work/images" &
+"$work/images" >>"$work/program.log" 2>&1 &
 pid=$!
 wait_window '^Neuf images$' >/dev/null || fail "no window for the picture quiz"
 sleep 1

@@ -4,8 +4,10 @@ for tool in Xvfb xdotool openbox wmctrl import convert; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
+# Programs started by the scripts write to $work/program.log, shown on failure.
 fail() {
   echo "FAIL: $*"
+  [ -s "${work:-}/program.log" ] && { echo "--- program output:"; tail -n 40 "$work/program.log"; }
   exit 1
 }
 
@@ -22,6 +24,7 @@ cleanup() {
 trap cleanup EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
+kill -0 "$xvfb_pid" 2>/dev/null && xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start on $DISPLAY"
 openbox --sm-disable >/dev/null 2>&1 &
 # Windows are mapped only once the window manager runs, as on a desktop.
 for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
@@ -29,8 +32,16 @@ wmctrl -m >/dev/null 2>&1 || fail "the window manager did not start"
 
 
 # wait_window NAME: the id of the visible window whose title matches NAME.
+# xdotool's own waiting gives up with an X error when a window vanishes while it
+# looks (a message box closing), so it is asked again until 20 s have passed.
 wait_window() {
-  timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n1
+  local id
+  for _ in $(seq 200); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
 }
 
 # shot FILE: the whole screen.

@@ -1,118 +1,64 @@
 #include "pictures/picture_loading.h"
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QImage>
-#include <QImageReader>
-#include <QPainter>
-#include <algorithm>
-#include <cstring>
 #include <utility>
 #include <vector>
 
+#include "pictures/png_bitmap.h"
 #include "pictures/png_decoder.h"
-#include "platform/qt_access.h"
+#include "platform/picture_loader.h"
 #include "platform/win_api.h"
 
 namespace {
-
-constexpr long long MAX_PICTURE_PIXELS = 64LL * 1000 * 1000;
 
 PictureSource& Source() {
   static PictureSource source;
   return source;
 }
 
-int reducedJpegDecodes = 0;
-
-// A screen-compatible bitmap holding the image.
-HBITMAP BitmapOf(const QImage& image) {
-  if (image.isNull()) return nullptr;
-  HBITMAP bitmap = CreateCompatibleBitmap(nullptr, image.width(), image.height());
-  QImage* target = ploxa::win::BitmapImage(bitmap);
-  if (target == nullptr) return nullptr;
-  QPainter painter(target);
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
-  painter.drawImage(0, 0, image);
-  return bitmap;
-}
-
-// JPEGs whose fitted size is far smaller than the picture are decoded at the
-// smallest of libjpeg's scales (1/2, 1/4, 1/8) that still leaves at least
-// twice the fitted size; the fitted size itself comes from the picture's own size.
-void ChooseReducedScale(QImageReader& reader, QSize size, int boxWidth, int boxHeight) {
-  if (reader.format() != "jpeg" && reader.format() != "jpg") return;
-  const PictureDimensions fitted = FittedSize(size.width(), size.height(), boxWidth, boxHeight);
-  int scale = 1;
-  while (scale < 8 && size.width() / (scale * 2) >= 2 * fitted.width && size.height() / (scale * 2) >= 2 * fitted.height) {
-    scale *= 2;
+// A memory DC of the screen's with `bitmap` selected; gives back what it held
+// and goes when the scope ends.
+class MemoryDc {
+ public:
+  MemoryDc(HDC screen, HBITMAP bitmap) : dc_(CreateCompatibleDC(screen)), previous_(SelectObject(dc_, bitmap)) {}
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  ~MemoryDc() {
+    SelectObject(dc_, previous_);
+    DeleteDC(dc_);
   }
-  if (scale == 1) return;
-  reader.setScaledSize(QSize((size.width() + scale - 1) / scale, (size.height() + scale - 1) / scale));
-  ++reducedJpegDecodes;
-}
+  HDC Get() const { return dc_; }
 
-QImage Decode(const std::uint8_t* bytes, std::size_t count, int boxWidth, int boxHeight) {
-  if (bytes == nullptr || count == 0 || count > static_cast<std::size_t>(INT32_MAX)) return {};
-  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(count));
-  QBuffer buffer(&data);
-  buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer);
-  reader.setAutoTransform(false);
-  const QSize size = reader.size();
-  if (!size.isValid() || static_cast<long long>(size.width()) * size.height() > MAX_PICTURE_PIXELS) return {};
-  if (boxWidth > 0 && boxHeight > 0) ChooseReducedScale(reader, size, boxWidth, boxHeight);
-  QImage image = reader.read();
-  return image;
-}
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
 
 void ShowPictureMessage(const char* text, UINT icon) { MessageBoxA(nullptr, text, "Information", MB_OK | icon); }
 
-// The rows of a decoded PNG, in its bitmap layout, as an image.
-QImage PngImage(PngInfo& info) {
-  DibLayout layout{};
-  std::uint32_t code = 0;
-  if (!PngFillBitmapInfo(info, layout, static_cast<std::uint32_t>(-1), code)) return {};
-  std::vector<std::uint8_t> bits(PngBitmapBytes(layout));
-  if (!PngRenderRows(info, bits.data(), bits.size(), code)) return {};
-  const int width = layout.width;
-  const int height = layout.height < 0 ? -layout.height : layout.height;
-  const auto stride = static_cast<qsizetype>(PngBitmapStride(layout));
-  QImage::Format format = QImage::Format_Indexed8;
-  switch (layout.bitsPerPixel) {
-    case 1: format = QImage::Format_Mono; break;
-    case 4: format = QImage::Format_Indexed8; break;
-    case 8: format = QImage::Format_Indexed8; break;
-    case 24: format = QImage::Format_BGR888; break;
-    case 32: format = QImage::Format_ARGB32; break;
-    default: return {};
+// The picture at its own size (or reduced for the box, see ShownSize), copied
+// out of the loader's picture object.
+HBITMAP DecodeForBox(const std::uint8_t* bytes, std::size_t count, int boxWidth, int boxHeight) {
+  ShownSize shown;
+  if (boxWidth > 0 && boxHeight > 0) {
+    shown = [boxWidth, boxHeight](SIZE size) {
+      const PictureDimensions fitted = FittedSize(size.cx, size.cy, boxWidth, boxHeight);
+      return SIZE{fitted.width, fitted.height};
+    };
   }
-  QImage image(width, height, format);
-  if (image.isNull()) return {};
-  QList<QRgb> table;
-  const int entries = layout.colourCount != 0 ? static_cast<int>(layout.colourCount) : (1 << std::min<int>(layout.bitsPerPixel, 8));
-  if (layout.bitsPerPixel <= 8) {
-    for (int i = 0; i < entries && i < 256; ++i) table.push_back(0xFF000000u | layout.colourTable[i]);
-    while (table.size() < (1 << std::min<int>(layout.bitsPerPixel, 8))) table.push_back(0xFF000000u);
-    image.setColorTable(table);
+  const LoadedPicture picture = LoadPictureFromBytes(bytes, count, shown);
+  if (!picture) return nullptr;
+  auto copy = static_cast<HBITMAP>(CopyImage(picture.Handle(), IMAGE_BITMAP, 0, 0, 0));
+  if (copy == nullptr) {
+    char text[64];
+    wsprintfA(text, "%s plante avec l'erreur : %d\n", "CopyImage", static_cast<int>(GetLastError()));
+    ShowPictureMessage(text, MB_ICONINFORMATION);
   }
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* row = bits.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
-    std::uint8_t* out = image.scanLine(y);
-    if (layout.bitsPerPixel == 4) {
-      for (int x = 0; x < width; ++x) out[x] = (x % 2 == 0) ? row[x / 2] >> 4 : row[x / 2] & 0x0F;
-    } else {
-      std::memcpy(out, row, std::min<std::size_t>(static_cast<std::size_t>(image.bytesPerLine()), static_cast<std::size_t>(stride)));
-    }
-  }
-  // The bitmap shows colour only: alpha is kept in the layout but never composited.
-  return image.convertToFormat(QImage::Format_RGB32);
+  return copy;
 }
 
 }  // namespace
 
 void SetPictureSource(PictureSource source) { Source() = std::move(source); }
-int ReducedJpegDecodes() { return reducedJpegDecodes; }
 
 void ExchangeNibbles(std::uint8_t* bytes, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>((bytes[i] << 4) | (bytes[i] >> 4));
@@ -126,21 +72,30 @@ PictureDimensions FittedSize(int width, int height, int boxWidth, int boxHeight)
   return {static_cast<int>(width * r), static_cast<int>(height * r)};
 }
 
-HBITMAP DecodePictureBytes(const std::uint8_t* bytes, std::size_t count) { return BitmapOf(Decode(bytes, count, 0, 0)); }
+HBITMAP DecodePictureBytes(const std::uint8_t* bytes, std::size_t count) { return DecodeForBox(bytes, count, 0, 0); }
 
 HBITMAP ScaleBitmapToFit(HBITMAP bitmap, int boxWidth, int boxHeight) {
   if (bitmap == nullptr) return nullptr;
-  const QImage* source = ploxa::win::BitmapImage(bitmap);
-  HBITMAP fitted = nullptr;
-  if (source != nullptr) {
-    const PictureDimensions size = FittedSize(source->width(), source->height(), boxWidth, boxHeight);
-    // A picture too thin to show at this size gives none.
-    if (size.width > 0 && size.height > 0) {
-      fitted = BitmapOf(source->scaled(size.width, size.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    }
+  BITMAP source{};
+  GetObjectA(bitmap, sizeof source, &source);
+  const PictureDimensions fitted = FittedSize(source.bmWidth, source.bmHeight, boxWidth, boxHeight);
+  // A picture too thin to show at this size gives none, not a 1 x 1 bitmap.
+  if (fitted.width <= 0 || fitted.height <= 0) {
+    DeleteObject(bitmap);
+    return nullptr;
+  }
+  HDC screen = GetDC(nullptr);
+  HBITMAP result = CreateCompatibleBitmap(screen, fitted.width, fitted.height);
+  {
+    const MemoryDc from(screen, bitmap);
+    const MemoryDc to(screen, result);
+    SetStretchBltMode(to.Get(), HALFTONE);
+    StretchBlt(to.Get(), 0, 0, fitted.width, fitted.height, from.Get(), 0, 0, source.bmWidth, source.bmHeight,
+               SRCCOPY);
   }
   DeleteObject(bitmap);
-  return fitted;
+  ReleaseDC(nullptr, screen);
+  return result;
 }
 
 HBITMAP LoadPngResource(HINSTANCE module, int id, int boxWidth, int boxHeight) {
@@ -152,12 +107,13 @@ HBITMAP LoadPngResource(HINSTANCE module, int id, int boxWidth, int boxHeight) {
     PngRelease(info);
     return nullptr;
   }
-  HBITMAP bitmap = BitmapOf(PngImage(info));
-  PngRelease(info);
+  HBITMAP bitmap = PngCreateBitmap(info, nullptr, PNG_OUTPUT_NATURAL, true);
   if (bitmap == nullptr) {
     ShowPictureMessage("Error: couldn't create bitmap", MB_ICONERROR);
+    PngRelease(info);
     return nullptr;
   }
+  PngRelease(info);
   return ScaleBitmapToFit(bitmap, boxWidth, boxHeight);
 }
 
@@ -168,19 +124,20 @@ HBITMAP LoadPicture(HINSTANCE module, int id, LPCSTR type, int boxWidth, int box
   if (loaded == nullptr) return ScaleBitmapToFit(LoadPngResource(module, id, boxWidth, boxHeight), boxWidth, boxHeight);
   const auto* bytes = static_cast<const std::uint8_t*>(LockResource(loaded));
   const std::size_t count = SizeofResource(module, resource);
+  // The resource stays as stored: the exchange works on a copy.
   std::vector<std::uint8_t> exchanged;
   if (id > 10000) {
     exchanged.assign(bytes, bytes + count);
     ExchangeNibbles(exchanged.data(), exchanged.size());
     bytes = exchanged.data();
   }
-  HBITMAP fitted = DecodeAndFit(bytes, count, boxWidth, boxHeight);
+  HBITMAP decoded = DecodeForBox(bytes, count, boxWidth, boxHeight);
   FreeResource(loaded);
-  return fitted;
+  return ScaleBitmapToFit(decoded, boxWidth, boxHeight);
 }
 
 HBITMAP DecodeAndFit(const std::uint8_t* bytes, std::size_t count, int boxWidth, int boxHeight) {
-  return ScaleBitmapToFit(BitmapOf(Decode(bytes, count, boxWidth, boxHeight)), boxWidth, boxHeight);
+  return ScaleBitmapToFit(DecodeForBox(bytes, count, boxWidth, boxHeight), boxWidth, boxHeight);
 }
 
 PictureDimensions PictureSize(HBITMAP bitmap) {

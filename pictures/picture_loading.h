@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/picture_loader.h"  // ReducedJpegDecodes, for tests and benchmarks
 #include "platform/win_types.h"
 
 // A new bitmap of the picture `id` of `type`, fitted to the box keeping its
@@ -13,11 +14,12 @@
 // resource, a PNG stored as RT_RCDATA with the same id is tried.
 HBITMAP LoadPicture(HINSTANCE module, int id, LPCSTR type, int boxWidth, int boxHeight);
 // JPEG, GIF, BMP, ICO (and PNG) bytes as a bitmap of the picture's own size,
-// or none; pictures over 64 megapixels are refused before decoding.
+// or none; pictures over 64 megapixels are refused before decoding. A failed
+// copy out of the picture loader is reported in a message box.
 HBITMAP DecodePictureBytes(const std::uint8_t* bytes, std::size_t count);
 // A new bitmap of the given one fitted to the box (enlarged or reduced, sides
-// truncated); the given bitmap is deleted. None for none, or when a fitted
-// side would be 0.
+// truncated, smoothly resampled); the given bitmap is deleted. None for none,
+// or when a fitted side would be 0.
 HBITMAP ScaleBitmapToFit(HBITMAP bitmap, int boxWidth, int boxHeight);
 // Picture bytes decoded and fitted to the box: what LoadPicture does with a
 // resource's bytes. A JPEG far larger than the box is decoded at a reduced scale.
@@ -39,5 +41,3 @@ void ExchangeNibbles(std::uint8_t* bytes, std::size_t count);
 // Not part of the player: tests hand out bitmaps of chosen sizes by id.
 using PictureSource = std::function<HBITMAP(int id, int boxWidth, int boxHeight)>;
 void SetPictureSource(PictureSource source);
-// Not part of the player: how many JPEGs were decoded at a reduced scale.
-int ReducedJpegDecodes();

@@ -23,14 +23,10 @@ struct BrushObject {
   bool hollow = false;
   bool stock = false;
 };
-struct BitmapObject {
-  QImage image;
-};
 
 struct Gdi {
   std::unordered_map<ULONG_PTR, FontObject> fonts;
   std::unordered_map<ULONG_PTR, BrushObject> brushes;
-  std::unordered_map<ULONG_PTR, BitmapObject> bitmaps;
   std::map<int, HGDIOBJ> stock;
   std::map<int, HBRUSH> sysBrushes;
   HDC screenDc = nullptr;
@@ -187,11 +183,6 @@ HBRUSH AskControlColors(HWND control, HDC dc, UINT colorMessage) {
   return reinterpret_cast<HBRUSH>(brush);
 }
 
-QImage* BitmapImage(HBITMAP bitmap) {
-  auto it = G().bitmaps.find(HandleValue(bitmap));
-  return it == G().bitmaps.end() ? nullptr : &it->second.image;
-}
-
 void DrawRaisedEdge(QPainter& p, const QRect& r) {
   DrawEdgePair(p, r, ToQColor(SysColor(COLOR_3DLIGHT)), ToQColor(SysColor(COLOR_3DDKSHADOW)));
   DrawEdgePair(p, r.adjusted(1, 1, -1, -1), ToQColor(SysColor(COLOR_3DHILIGHT)), ToQColor(SysColor(COLOR_3DSHADOW)));
@@ -290,7 +281,7 @@ BOOL DeleteObject(HGDIOBJ object) {
     if (!it->second.stock) g.brushes.erase(it);
     return TRUE;
   }
-  if (g.bitmaps.erase(v)) return TRUE;
+  if (IsBitmap(object)) return DeleteBitmap(object);
   ReportBadHandle("DeleteObject", object);
   return FALSE;
 }
@@ -306,33 +297,9 @@ HBRUSH GetSysColorBrush(int index) {
   return b;
 }
 
-HBITMAP CreateCompatibleBitmap(HDC, int width, int height) {
-  // The platform gives a 1 x 1 bitmap for an empty size.
-  if (width <= 0 || height <= 0) width = height = 1;
-  constexpr long long kMaxSide = 16384, kMaxPixels = 64LL * 1024 * 1024;
-  if (width > kMaxSide || height > kMaxSide || static_cast<long long>(width) * height > kMaxPixels) return nullptr;
-  QImage image(width, height, QImage::Format_RGB32);
-  if (image.isNull()) return nullptr;
-  image.fill(Qt::black);
-  const ULONG_PTR v = NextHandleValue();
-  G().bitmaps.emplace(v, BitmapObject{std::move(image)});
-  return MakeHandle<HBITMAP>(v);
-}
-
 int GetObjectA(HGDIOBJ object, int size, LPVOID out) {
   const ULONG_PTR v = HandleValue(object);
-  if (auto it = G().bitmaps.find(v); it != G().bitmaps.end()) {
-    if (!out) return static_cast<int>(sizeof(BITMAP));
-    if (size < static_cast<int>(sizeof(BITMAP))) return 0;
-    BITMAP bm{};
-    bm.bmWidth = it->second.image.width();
-    bm.bmHeight = it->second.image.height();
-    bm.bmWidthBytes = bm.bmWidth * 4;
-    bm.bmPlanes = 1;
-    bm.bmBitsPixel = 32;
-    std::memcpy(out, &bm, sizeof bm);
-    return static_cast<int>(sizeof bm);
-  }
+  if (const int info = BitmapObjectInfo(object, size, out); info >= 0) return info;
   if (auto it = G().fonts.find(v); it != G().fonts.end()) {
     if (!out) return static_cast<int>(sizeof(LOGFONTA));
     if (size < static_cast<int>(sizeof(LOGFONTA))) return 0;
@@ -390,6 +357,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     d->brush = static_cast<HBRUSH>(object);
     return old;
   }
+  if (IsBitmap(object)) return SelectBitmap(dc, static_cast<HBITMAP>(object));
   return nullptr;
 }
 
@@ -438,7 +406,7 @@ HDC GetDC(HWND hwnd) {
 
 int ReleaseDC(HWND, HDC dc) {
   DeviceContext* d = FindDc(dc);
-  if (!d || d->painter) return 0;  // a paint DC belongs to its WM_PAINT
+  if (!d || d->painter || d->memory) return 0;  // a paint DC belongs to its WM_PAINT; memory DCs go with DeleteDC
   DeletePaintDc(dc);
   return 1;
 }
@@ -447,6 +415,6 @@ GdiObjectCounts GetGdiObjectCounts() {
   GdiObjectCounts counts;
   for (const auto& [v, f] : G().fonts) counts.fonts += f.stock ? 0 : 1;
   for (const auto& [v, b] : G().brushes) counts.brushes += b.stock ? 0 : 1;
-  counts.bitmaps = static_cast<int>(G().bitmaps.size());
+  counts.bitmaps = LiveBitmapCount();
   return counts;
 }

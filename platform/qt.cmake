@@ -10,6 +10,8 @@ add_library(ploxa_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/button_control.cpp
   ${CMAKE_CURRENT_LIST_DIR}/scroll_bar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/gdi.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bitmaps.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/picture_loader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/icons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/message_box.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_host.cpp)

@@ -140,14 +140,40 @@ HBRUSH CreateSolidBrush(COLORREF color);
 HFONT CreateFontIndirectA(const LOGFONTA* font);
 // WHITE/LTGRAY/GRAY/BLACK/NULL_BRUSH, SYSTEM_FONT, DEFAULT_GUI_FONT; pens and palettes are not supported.
 HGDIOBJ GetStockObject(int index);
-// Deletes a font, brush or bitmap; stock objects are kept (TRUE). Still-selected objects are not tracked.
+// Deletes a font, brush or bitmap; stock objects are kept (TRUE). A bitmap selected into a memory DC is
+// kept (FALSE); selected fonts and brushes are not tracked.
 BOOL DeleteObject(HGDIOBJ object);
 // The classic system colours (COLOR_*); unknown indexes give 0.
 DWORD GetSysColor(int index);
 // A stock brush of a system colour; never deleted.
 HBRUSH GetSysColorBrush(int index);
-// A bitmap of the screen's format (32 bits), filled black; no DC is needed. Absurd sizes fail.
+// A bitmap of the screen's format (32 bits), filled black; no DC is needed. Sides over 16384 or more
+// than 64 Mi pixels fail (ERROR_INVALID_PARAMETER).
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+// A section in the requested layout: BI_RGB, 1, 4, 8, 24 or 32 bits, colour table after the header
+// (biClrUsed entries, 0 for all), rows bottom-up or top-down (negative height) padded to 4 bytes, bits
+// zeroed. DIB_PAL_COLORS, file mappings, 16 bits and compressed layouts are not supported.
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE fileMapping,
+                         DWORD offset);
+// A memory DC holding a 1 x 1 stock bitmap until another is selected.
+HDC CreateCompatibleDC(HDC dc);
+// Memory DCs only; the selected bitmap is let go, not deleted.
+BOOL DeleteDC(HDC dc);
+// BLACKONWHITE (the default), WHITEONBLACK, COLORONCOLOR pick one source pixel per target pixel;
+// HALFTONE averages the source area (smooth). Returns the previous mode.
+int SetStretchBltMode(HDC dc, int mode);
+int GetStretchBltMode(HDC dc);
+// SRCCOPY only, from a memory DC's bitmap (any section layout) into a memory DC's compatible bitmap,
+// 24- or 32-bit section, or a paint DC. Mirroring (negative sizes) and source rectangles reaching
+// outside the bitmap are not supported (FALSE).
+BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                int sourceWidth, int sourceHeight, DWORD rop);
+// IMAGE_BITMAP only: a compatible bitmap copied at its size (0, 0) or stretched; LR_COPYDELETEORG
+// deletes the original. LR_CREATEDIBSECTION and other flags are not supported (ERROR_INVALID_PARAMETER).
+HANDLE CopyImage(HANDLE image, UINT type, int width, int height, UINT flags);
+// The calling thread's last error code, as set by the bitmap calls above.
+DWORD GetLastError();
+void SetLastError(DWORD code);
 // Fills a BITMAP for a bitmap (LOGFONTA for a font); other objects are not supported.
 int GetObjectA(HGDIOBJ object, int size, LPVOID out);
 // Text colour of the DC (0xFFFFFFFF for a bad DC); palette indexes are not supported.
@@ -158,7 +184,7 @@ int SetBkMode(HDC dc, int mode);
 // Background colour behind OPAQUE text (0xFFFFFFFF for a bad DC); palette indexes are not supported.
 COLORREF SetBkColor(HDC dc, COLORREF color);
 COLORREF GetBkColor(HDC dc);
-// Selects a font or brush into a DC (returns the previous one); bitmaps into memory DCs come later.
+// Selects a font or brush into a DC, or a bitmap into a memory DC (one DC at a time); returns the previous one.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 // Fills with a brush (or a system colour index + 1) on a painting DC.
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
@@ -168,7 +194,8 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint);
 // Nothing to release: the paint DC ends with the WM_PAINT.
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
-// A DC without a surface (null window: the screen), good for CreateCompatibleBitmap and text colours only.
+// A DC without a surface (null window: the screen), good for CreateCompatibleBitmap, CreateCompatibleDC
+// and text colours only.
 HDC GetDC(HWND hwnd);
 // Releases a GetDC DC; 0 for a paint DC or a bad one.
 int ReleaseDC(HWND hwnd, HDC dc);
@@ -210,6 +237,9 @@ struct GdiObjectCounts {
   int bitmaps = 0;
 };
 GdiObjectCounts GetGdiObjectCounts();
+// Bitmaps fail (ERROR_NOT_ENOUGH_MEMORY) once the live bitmaps would pass this many pixels, as when
+// memory runs out; -1 (the start) for no limit.
+void SetBitmapPixelLimit(long long pixels);
 
 // Creates the Qt application from the process's arguments and calls the program's entry.
 using WinMainProc = int (*)(HINSTANCE, HINSTANCE, LPSTR, int);

@@ -135,6 +135,9 @@ struct DeviceContext {
   HFONT font = nullptr;
   HBRUSH brush = nullptr;
   QPoint origin;  // client origin inside the painter's device
+  bool memory = false;      // made by CreateCompatibleDC: draws into its bitmap
+  HBITMAP bitmap = nullptr; // the memory DC's selected bitmap
+  int stretchMode = BLACKONWHITE;
 };
 
 struct Registry {
@@ -214,7 +217,14 @@ DeviceContext* FindDc(HDC dc);
 // back to the defaults when it answers 0. Returns the brush to fill with.
 HBRUSH AskControlColors(HWND control, HDC dc, UINT colorMessage);
 LRESULT DefaultControlColors(HDC dc, UINT colorMessage);
+// Bitmaps (bitmaps.cpp). For a section, BitmapImage converts its bits anew at each call.
 QImage* BitmapImage(HBITMAP bitmap);
+HBITMAP BitmapFromImage(const QImage& image);  // a compatible bitmap; null when refused
+bool IsBitmap(HGDIOBJ object);
+BOOL DeleteBitmap(HGDIOBJ object);
+int BitmapObjectInfo(HGDIOBJ object, int size, LPVOID out);  // -1: not a bitmap
+int LiveBitmapCount();
+HGDIOBJ SelectBitmap(HDC dc, HBITMAP bitmap);  // memory DCs only
 QPixmap IconPixmap(HICON icon);
 QCursor CursorOf(HCURSOR cursor);
 

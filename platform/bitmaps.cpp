@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <unordered_map>
 #include <vector>
 
@@ -38,8 +39,7 @@ struct BitmapObject {
 struct Bitmaps {
   std::unordered_map<ULONG_PTR, BitmapObject> objects;
   HBITMAP stockBitmap = nullptr;
-  long long livePixels = 0;
-  long long pixelLimit = -1;
+  long long pixelBudget = -1;  // tests: pixels left for new bitmaps, -1 for no limit
 };
 
 Bitmaps& B() {
@@ -58,11 +58,12 @@ bool SizeAllowed(long long width, long long height) {
   return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide && width * height <= kMaxPixels;
 }
 
-// Room for another bitmap of this many pixels within the tests' limit.
+// Room for another bitmap of this many pixels within the tests' budget.
 bool Reserve(long long pixels) {
   Bitmaps& b = B();
-  if (b.pixelLimit >= 0 && b.livePixels + pixels > b.pixelLimit) return false;
-  b.livePixels += pixels;
+  if (b.pixelBudget < 0) return true;
+  if (pixels > b.pixelBudget) return false;
+  b.pixelBudget -= pixels;
   return true;
 }
 
@@ -189,7 +190,6 @@ BOOL DeleteBitmap(HGDIOBJ object) {
   if (it->second.stock) return TRUE;
   // A bitmap still selected into a memory DC stays (as on the platform).
   if (it->second.selectedInto && FindDc(it->second.selectedInto)) return FALSE;
-  B().livePixels -= static_cast<long long>(it->second.width) * it->second.height;
   B().objects.erase(it);
   return TRUE;
 }
@@ -241,7 +241,7 @@ using namespace ploxa::win;
 DWORD GetLastError() { return lastError; }
 void SetLastError(DWORD code) { lastError = code; }
 
-void SetBitmapPixelLimit(long long pixels) { B().pixelLimit = pixels; }
+void SetBitmapPixelBudget(long long pixels) { B().pixelBudget = pixels; }
 
 HBITMAP CreateCompatibleBitmap(HDC, int width, int height) {
   // The platform gives a 1 x 1 bitmap for an empty size.
@@ -289,7 +289,6 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
   const std::size_t size = section->stride * static_cast<std::size_t>(height);
   section->bits.reset(new (std::nothrow) std::uint8_t[size]());
   if (!section->bits) {
-    B().livePixels -= width * height;
     lastError = ERROR_NOT_ENOUGH_MEMORY;
     return nullptr;
   }

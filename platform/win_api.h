@@ -237,9 +237,9 @@ struct GdiObjectCounts {
   int bitmaps = 0;
 };
 GdiObjectCounts GetGdiObjectCounts();
-// Bitmaps fail (ERROR_NOT_ENOUGH_MEMORY) once the live bitmaps would pass this many pixels, as when
-// memory runs out; -1 (the start) for no limit.
-void SetBitmapPixelLimit(long long pixels);
+// New bitmaps take their pixels from this budget and fail (ERROR_NOT_ENOUGH_MEMORY) when it runs
+// short, as when memory runs out; -1 (the start) for no limit.
+void SetBitmapPixelBudget(long long pixels);
 
 // Creates the Qt application from the process's arguments and calls the program's entry.
 using WinMainProc = int (*)(HINSTANCE, HINSTANCE, LPSTR, int);

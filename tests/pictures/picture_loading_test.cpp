@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "pictures/png_bitmap.h"
 #include "platform/qt_access.h"
 #include "platform/resource_bundle.h"
 #include "platform/win_api.h"
@@ -65,12 +66,15 @@ class ProgramPictures : public ::testing::Test {
     std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                  static_cast<std::streamsize>(bytes.size()));
     SetProgramFileForResources(path_.c_str());
-    SetMessageBoxHook([this](HWND, std::string_view text, std::string_view caption, UINT) {
+    SetMessageBoxHook([this](HWND owner, std::string_view text, std::string_view caption, UINT type) {
       messages.push_back(std::string(caption) + ": " + std::string(text));
+      EXPECT_EQ(owner, nullptr) << "picture messages have no owner";
+      types.push_back(type);
       return IDOK;
     });
   }
   void TearDown() override {
+    SetBitmapPixelBudget(-1);
     SetProgramFileForResources(nullptr);
     SetMessageBoxHook({});
     std::remove(path_.c_str());
@@ -82,6 +86,7 @@ class ProgramPictures : public ::testing::Test {
     return size;
   }
   std::vector<std::string> messages;
+  std::vector<UINT> types;
   std::string path_;
 };
 
@@ -191,6 +196,77 @@ TEST_F(ProgramPictures, LargeJpegDecodesAtAReducedScaleAndLooksTheSame) {
   EXPECT_GE(psnr, 40.0);
   DeleteObject(fast);
   DeleteObject(full);
+}
+
+TEST_F(ProgramPictures, FailuresShowTheirMessagesAndGiveNone) {
+  // A PNG whose image data has a compression method other than deflate.
+  std::vector<std::uint8_t> broken = Encoded(Filled(100, 50, Qt::green), "PNG");
+  const std::string text(broken.begin(), broken.end());
+  broken[text.find("IDAT") + 4] = 0x00;
+  bundle::BundleWriter writer;
+  writer.Add(bundle::ResourceType::Numbered(10), 401, Encoded(Filled(100, 50, Qt::green), "PNG"));
+  writer.Add(bundle::ResourceType::Numbered(10), 402, broken);
+  Use(writer);
+  const int before = GetGdiObjectCounts().bitmaps;
+
+  EXPECT_EQ(Load(402).width, -1);
+  SetBitmapPixelBudget(0);
+  EXPECT_EQ(Load(401).width, -1) << "no room for the section";
+  // The picture loader's own bitmap fits, its copy does not.
+  SetBitmapPixelBudget(100 * 50);
+  const std::vector<std::uint8_t> bmp = Encoded(Filled(100, 50, Qt::red), "BMP");
+  EXPECT_EQ(DecodePictureBytes(bmp.data(), bmp.size()), nullptr);
+  SetBitmapPixelBudget(-1);
+
+  const std::vector<std::string> expected = {"Information: Error: couldn't decode PNG resource",
+                                             "Information: Error: couldn't create bitmap",
+                                             "Information: CopyImage plante avec l'erreur : 8\n"};
+  EXPECT_EQ(messages, expected);
+  EXPECT_EQ(types, (std::vector<UINT>{MB_OK | MB_ICONERROR, MB_OK | MB_ICONERROR, MB_OK | MB_ICONINFORMATION}));
+  EXPECT_EQ(GetGdiObjectCounts().bitmaps, before) << "nothing left behind";
+
+  // Every load makes a new bitmap of its own.
+  HBITMAP first = LoadPicture(GetModuleHandleA(nullptr), 401, "IMG", 260, 260);
+  HBITMAP second = LoadPicture(GetModuleHandleA(nullptr), 401, "IMG", 260, 260);
+  EXPECT_NE(first, nullptr);
+  EXPECT_NE(first, second);
+  DeleteObject(first);
+  DeleteObject(second);
+}
+
+TEST(PngBitmap, SectionsKeepTheImageLayout) {
+  const std::vector<std::uint8_t> file = CorpusFile("pngsuite/basn3p04.png");  // 32 x 32, 4-bit palette
+  ASSERT_FALSE(file.empty());
+  PngInfo info{};
+  PngInit(info);
+  ASSERT_TRUE(PngAttachBytes(info, file.data(), static_cast<std::uint32_t>(file.size())));
+  EXPECT_EQ(PngCreateBitmap(info, nullptr, PNG_OUTPUT_NATURAL, true), nullptr);
+  EXPECT_EQ(info.error, PNG_ERROR_STATE) << "before decoding";
+  ASSERT_TRUE(PngDecode(info));
+
+  HBITMAP section = PngCreateBitmap(info, nullptr, PNG_OUTPUT_NATURAL, true);
+  HBITMAP compatible = PngCreateBitmap(info, nullptr, PNG_OUTPUT_NATURAL, false);
+  ASSERT_NE(section, nullptr);
+  ASSERT_NE(compatible, nullptr);
+  BITMAP bm{};
+  GetObjectA(section, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmBitsPixel, 4);
+  EXPECT_EQ(bm.bmWidthBytes, 16);
+  EXPECT_NE(bm.bmBits, nullptr);
+  GetObjectA(compatible, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmBitsPixel, 32);
+  EXPECT_EQ(*ploxa::win::BitmapImage(section), *ploxa::win::BitmapImage(compatible)) << "the same pixels";
+  // The palette's colours, as the reference decoder's reading of the file gives them.
+  const QImage reference = QImage::fromData(file.data(), static_cast<int>(file.size())).convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(*ploxa::win::BitmapImage(section), reference);
+
+  SetBitmapPixelBudget(0);
+  EXPECT_EQ(PngCreateBitmap(info, nullptr, PNG_OUTPUT_NATURAL, true), nullptr);
+  EXPECT_EQ(info.error, PNG_ERROR_BITMAP);
+  SetBitmapPixelBudget(-1);
+  PngRelease(info);
+  DeleteObject(section);
+  DeleteObject(compatible);
 }
 
 TEST(PictureBytes, RefusesPicturesOver64Megapixels) {

@@ -11,33 +11,9 @@ player=$2
 work=$3
 title="Villes de France e2e"
 
-for tool in Xvfb xdotool openbox wmctrl; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (packages xvfb xdotool openbox wmctrl)"
-    exit 77
-  fi
-done
-for tool in import convert; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is missing (package imagemagick)"; exit 1; }
-done
-
-rm -rf "$work"
-mkdir -p "$work/run" "$work/logs" "$work/runtime"
-chmod 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime"
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
-
-xvfb_pid=""; wm_pid=""; player_pid=""
-cleanup() {
-  for pid in $player_pid $wm_pid $xvfb_pid; do kill "$pid" 2>/dev/null; done
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  for log in "$work"/logs/*; do echo "--- $log"; tail -n 20 "$log"; done
-  exit 1
-}
+. "$(dirname "$0")/xvfb_lib.sh"
+require_tools
+prepare_work
 
 cat >"$work/quiz.toml" <<EOF
 kind = "text"
@@ -59,48 +35,11 @@ EOF
 "$packer" build "$work/quiz.toml" -o "$work/run/villes" --player "$player" >"$work/logs/pack.log" 2>&1 ||
   fail "the quiz could not be built"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/logs/xvfb.log" &
-xvfb_pid=$!
-i=0
-while [ ! -s "$work/display" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
+start_x 1280x1024x24
 
-openbox --sm-disable >"$work/logs/openbox.log" 2>&1 &
-wm_pid=$!
-i=0
-until wmctrl -m >/dev/null 2>&1 || [ $i -ge 100 ]; do sleep 0.1; i=$((i + 1)); done
-wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
-
-# Starts the quiz in its folder (where the progress file lives) and makes the
-# window wide enough to show the verdict labels at client x 790.
+# The window is made wide enough to show the verdict labels at client x 790.
 start_player() {  # log name
-  (cd "$work/run" && exec ./villes) >"$work/logs/$1.log" 2>&1 &
-  player_pid=$!
-  wid=$(timeout 20 xdotool search --sync --onlyvisible --name "$title" | head -n 1)
-  [ -n "$wid" ] || fail "the quiz window did not appear"
-  xdotool windowsize --sync "$wid" 1000 500 2>/dev/null || xdotool windowsize "$wid" 1000 500
-  xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
-  sleep 0.5
-}
-
-close_player() {
-  wmctrl -c "$title"
-  i=0
-  while kill -0 "$player_pid" 2>/dev/null && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
-  kill -0 "$player_pid" 2>/dev/null && fail "the quiz did not close"
-  wait "$player_pid" || fail "the quiz ended with code $?"
-  player_pid=""
-}
-
-# The client area's origin on the screen: the pointer put at the window's 0, 0
-# (the window manager's frame lies around it).
-client_origin() {
-  xdotool mousemove --sync --window "$wid" 0 0
-  eval "$(xdotool getmouselocation --shell)"
-  origin_x=$X
-  origin_y=$Y
+  start_program villes "$1" 1000 500
 }
 
 # The question panel stands at client 5, 50 with a one-pixel border; the

@@ -13,7 +13,7 @@
 // is stored with the halves of every byte exchanged. Without such a
 // resource, a PNG stored as RT_RCDATA with the same id is tried.
 HBITMAP LoadPicture(HINSTANCE module, int id, LPCSTR type, int boxWidth, int boxHeight);
-// JPEG, GIF, BMP, ICO (and PNG) bytes as a bitmap of the picture's own size,
+// JPEG, GIF, BMP or ICO bytes as a bitmap of the picture's own size,
 // or none; pictures over 64 megapixels are refused before decoding. A failed
 // copy out of the picture loader is reported in a message box.
 HBITMAP DecodePictureBytes(const std::uint8_t* bytes, std::size_t count);

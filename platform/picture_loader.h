@@ -1,6 +1,7 @@
 // Not part of the platform: the picture loader that stands in for its OLE one.
-// It reads JPEG, GIF, BMP, ICO and PNG bytes with Qt's image readers
-// (libjpeg-turbo underneath for JPEG) into a screen-compatible bitmap.
+// It reads JPEG, GIF, BMP and ICO bytes with Qt's image readers (libjpeg-turbo
+// underneath for JPEG) into a screen-compatible bitmap. Like the platform's, it
+// does not read PNG files: those are the program's own decoder's.
 #pragma once
 
 #include <cstddef>
@@ -38,7 +39,8 @@ class LoadedPicture {
 using ShownSize = std::function<SIZE(SIZE pictureSize)>;
 
 // The picture in `bytes` at its own size (or reduced, see ShownSize); empty
-// for bytes no reader accepts, a picture over MAX_PICTURE_PIXELS or a bitmap
+// for bytes of another format or that the reader refuses, a picture over
+// MAX_PICTURE_PIXELS, an icon whose entries reach past its bytes, or a bitmap
 // the layer refuses. Transparent pixels show white.
 LoadedPicture LoadPictureFromBytes(const std::uint8_t* bytes, std::size_t count, const ShownSize& shownSize = {});
 

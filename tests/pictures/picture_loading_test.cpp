@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,30 @@
 #include "platform/qt_access.h"
 #include "platform/resource_bundle.h"
 #include "platform/win_api.h"
+
+// The largest single malloc request, seen by interposing malloc in builds
+// without AddressSanitizer (which has its own).
+#if defined(__SANITIZE_ADDRESS__)
+#define PLOXA_COUNTS_MALLOC 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PLOXA_COUNTS_MALLOC 0
+#endif
+#endif
+#ifndef PLOXA_COUNTS_MALLOC
+#define PLOXA_COUNTS_MALLOC 1
+#endif
+
+#if PLOXA_COUNTS_MALLOC
+std::atomic<std::size_t> largestMalloc{0};
+extern "C" void* __libc_malloc(std::size_t size);
+extern "C" void* malloc(std::size_t size) {
+  std::size_t seen = largestMalloc.load(std::memory_order_relaxed);
+  while (size > seen && !largestMalloc.compare_exchange_weak(seen, size, std::memory_order_relaxed)) {
+  }
+  return __libc_malloc(size);
+}
+#endif
 
 namespace {
 
@@ -295,6 +320,42 @@ TEST(PictureBytes, RefusesPicturesOver64Megapixels) {
   EXPECT_EQ(DecodePictureBytes(nullptr, 0), nullptr);
   const std::uint8_t junk[] = {1, 2, 3, 4, 5};
   EXPECT_EQ(DecodePictureBytes(junk, sizeof junk), nullptr);
+}
+
+// An icon file holding one PNG picture.
+std::vector<std::uint8_t> IconOf(const std::vector<std::uint8_t>& png, int side) {
+  std::vector<std::uint8_t> icon = {0, 0, 1, 0, 1, 0, static_cast<std::uint8_t>(side), static_cast<std::uint8_t>(side), 0, 0, 1, 0, 32, 0};
+  for (std::uint32_t v : {static_cast<std::uint32_t>(png.size()), 22u}) {
+    for (int i = 0; i < 4; ++i) icon.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  }
+  icon.insert(icon.end(), png.begin(), png.end());
+  return icon;
+}
+
+TEST(PictureBytes, PngIsNotTheLoadersAndIconsMustHoldTogether) {
+  const std::vector<std::uint8_t> png = Encoded(Filled(32, 32, Qt::blue), "PNG");
+  EXPECT_EQ(DecodePictureBytes(png.data(), png.size()), nullptr) << "PNG pictures are the program's own decoder's";
+
+  const std::vector<std::uint8_t> icon = IconOf(png, 32);
+  HBITMAP bitmap = DecodePictureBytes(icon.data(), icon.size());
+  ASSERT_NE(bitmap, nullptr) << "an icon holding a PNG is read";
+  EXPECT_EQ(QColor(ploxa::win::BitmapImage(bitmap)->pixel(16, 16)), QColor(Qt::blue));
+  DeleteObject(bitmap);
+
+  // A text chunk after the header that claims 2 GiB: refused before a reader allocates for it.
+  std::vector<std::uint8_t> hostile(png.begin(), png.begin() + 33);
+  for (int b : {0x7F, 0xFF, 0xFF, 0xFF, int{'i'}, int{'T'}, int{'X'}, int{'t'}, 0, 0, 0, 0}) hostile.push_back(static_cast<std::uint8_t>(b));
+  const std::vector<std::uint8_t> hostileIcon = IconOf(hostile, 32);
+#if PLOXA_COUNTS_MALLOC
+  largestMalloc = 0;
+#endif
+  EXPECT_EQ(DecodePictureBytes(hostileIcon.data(), hostileIcon.size()), nullptr);
+#if PLOXA_COUNTS_MALLOC
+  EXPECT_LT(largestMalloc.load(), std::size_t{1} << 24) << "no reader allocated for the claimed chunk";
+#endif
+  std::vector<std::uint8_t> shortIcon = icon;
+  shortIcon.resize(icon.size() - 1);
+  EXPECT_EQ(DecodePictureBytes(shortIcon.data(), shortIcon.size()), nullptr) << "an entry past the end";
 }
 
 }  // namespace

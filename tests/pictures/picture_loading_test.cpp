@@ -38,7 +38,7 @@
 #if PLOXA_COUNTS_MALLOC
 std::atomic<std::size_t> largestMalloc{0};
 extern "C" void* __libc_malloc(std::size_t size);
-extern "C" void* malloc(std::size_t size) {
+extern "C" void* malloc(std::size_t size) noexcept {
   std::size_t seen = largestMalloc.load(std::memory_order_relaxed);
   while (size > seen && !largestMalloc.compare_exchange_weak(seen, size, std::memory_order_relaxed)) {
   }

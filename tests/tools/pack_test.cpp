@@ -1,5 +1,5 @@
 // ploxa-pack: round trips through real program files, every validation with
-// its line, the player's verdicts and clip names. Quizzes and their media are
+// its line, and the player's verdicts. Quizzes and their media are
 // made here; the stand-in player proves that a built file loads.
 #include <gtest/gtest.h>
 
@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "platform/resource_bundle.h"
-#include "tools/clip_type.h"
 #include "tools/pack/pack_commands.h"
 
 namespace {
@@ -617,39 +616,5 @@ TEST(PackExecutable, ExitStatusesAndHelp) {
     EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << ": " << r.out;
   }
 }
-
-// --- clip types -------------------------------------------------------------------------
-
-struct ClipCase {
-  const char* name;
-  Bytes bytes;
-  const char* extension;
-};
-
-class ClipType : public ::testing::TestWithParam<ClipCase> {};
-
-TEST_P(ClipType, IsNamedByItsLeadingBytes) {
-  EXPECT_STREQ(ClipExtension(GetParam().bytes), GetParam().extension);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    LeadingBytes, ClipType,
-    ::testing::Values(ClipCase{"id3_tag", {0x49, 0x44, 0x33}, "MP3"},
-                      ClipCase{"riff_avi", {0x52, 0, 0, 0, 0, 0, 0, 0, 0x41}, "AVI"},
-                      ClipCase{"riff_wave", {0x52, 0, 0, 0, 0, 0, 0, 0, 0x57}, "WAV"},
-                      ClipCase{"riff_other", {0x52, 0, 0, 0, 0, 0, 0, 0, 0x42}, "XXX"},
-                      ClipCase{"riff_too_short", {0x52, 0x49, 0x46, 0x46}, "XXX"},
-                      ClipCase{"asf", {0x30, 0x26}, "WMV"},
-                      ClipCase{"mpeg_audio_f3", {0xFF, 0xF3}, "MP3"},
-                      ClipCase{"mpeg_audio_fb", {0xFF, 0xFB}, "XXX"},
-                      ClipCase{"ff_00", {0xFF, 0x00}, "MPG"},
-                      ClipCase{"lone_ff", {0xFF}, "XXX"},
-                      ClipCase{"zero_avi", {0, 0, 0, 0, 0, 0, 0, 0, 0x41}, "AVI"},
-                      ClipCase{"zero_wave", {0, 0, 0, 0, 0, 0, 0, 0, 0x57}, "AVI"},
-                      ClipCase{"pack_start", {0, 0, 1, 0xBA, 0x44, 0, 4, 0, 4}, "MPG"},
-                      ClipCase{"zero_too_short", {0, 0, 1, 0xBA}, "XXX"},
-                      ClipCase{"other", {0x1A, 0x45, 0xDF, 0xA3}, "XXX"},
-                      ClipCase{"empty", {}, "XXX"}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

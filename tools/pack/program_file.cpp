@@ -17,7 +17,7 @@
 #include "quiz/quiz_loader.h"
 #include "quiz/quiz_services.h"
 #include "quiz/quiz_state.h"
-#include "tools/clip_type.h"
+#include "quiz/clip_type.h"
 #include "tools/pack/picture_check.h"
 #include "tools/pack/text_1252.h"
 

@@ -10,7 +10,7 @@
 #include "quiz/lzw_decoder.h"
 #include "quiz/quiz_loader.h"
 #include "quiz/quiz_state.h"
-#include "tools/clip_type.h"
+#include "quiz/clip_type.h"
 #include "tools/link_record_writer.h"
 #include "tools/lzw_encoder.h"
 #include "tools/pack/picture_check.h"

@@ -1,4 +1,4 @@
-#include "tools/clip_type.h"
+#include "quiz/clip_type.h"
 
 namespace {
 constexpr const char* UNKNOWN = "XXX";

@@ -459,6 +459,8 @@ std::vector<BadCase> BadCases() {
                    "10000 × 7000 pixels is over the 64 megapixels"});
   cases.push_back({"jpeg_the_loader_cannot_read", pictureQuiz("broken.jpg"), "quiz.toml:6: error: question 1, picture",
                    "the picture loader"});
+  cases.push_back({"icon_holding_a_damaged_png", pictureQuiz("damaged.ico"), "quiz.toml:6: error: question 1, picture",
+                   "an entry reaches past the end of the icon or holds a damaged PNG"});
   cases.push_back({"not_a_picture", pictureQuiz("notes.txt"), "quiz.toml:6: error: question 1, picture",
                    "not a picture the player can show"});
   cases.push_back({"missing_clip",
@@ -483,6 +485,13 @@ TEST_P(Validation, IsReportedWithItsLineAndNothingIsWritten) {
   broken.resize(20);
   WriteBytes(dir_ / "broken.jpg", broken);
   WriteText(dir_ / "notes.txt", "des notes");
+  // An icon whose one entry, a PNG, has a text chunk that claims 2 GiB.
+  Bytes damaged = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 45, 0, 0, 0, 22, 0, 0, 0};
+  const Bytes png = GreyPng(2, 2);
+  damaged.insert(damaged.end(), png.begin(), png.begin() + 33);
+  for (int b : {0x7F, 0xFF, 0xFF, 0xFF, int{'i'}, int{'T'}, int{'X'}, int{'t'}}) damaged.push_back(static_cast<std::uint8_t>(b));
+  damaged.resize(22 + 45, 0);
+  WriteBytes(dir_ / "damaged.ico", damaged);
 
   const Result r = Build(c.description, "out");
   EXPECT_EQ(r.status, 1);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pictures/png_decoder.h"
+#include "platform/picture_bytes.h"
 
 namespace {
 
@@ -101,6 +102,9 @@ std::string CheckPicture(std::span<const std::uint8_t> bytes) {
   const std::string format = PictureFormat(bytes);
   if (format.empty()) return "not a picture the player can show (it shows JPEG, PNG, GIF, BMP and ICO)";
   if (format == "PNG") return CheckPng(bytes);
+  if (format == "ICO" && !IconEntriesFit(bytes.data(), bytes.size())) {
+    return "the picture loader refuses it: an entry reaches past the end of the icon or holds a damaged PNG";
+  }
   const char* readerFormat = format == "JPEG" ? "jpeg" : format == "GIF" ? "gif" : format == "BMP" ? "bmp" : "ico";
   return CheckWithReader(bytes, readerFormat);
 }

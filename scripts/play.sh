@@ -38,7 +38,7 @@ export DISPLAY=":$(head -n1 "$displayfile")"
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 # The window manager first, so that it manages the player's window from the start.
-for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 300); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
 "$program" &
 player=$!
 # Its window, or a message box about its quiz: the screenshot shows what is on screen.

@@ -49,8 +49,9 @@ start_x() {  # screen, as WIDTHxHEIGHTxDEPTH
   openbox --sm-disable >"$work/logs/openbox.log" 2>&1 &
   wm_pid=$!
   i=0
-  until wmctrl -m >/dev/null 2>&1 || [ $i -ge 100 ]; do sleep 0.1; i=$((i + 1)); done
-  wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
+  # A loaded machine (parallel tests) can take seconds to start it.
+  until wmctrl -m >/dev/null 2>&1 || [ $i -ge 300 ]; do sleep 0.1; i=$((i + 1)); done
+  wmctrl -m >/dev/null 2>&1 || fail "openbox did not start within 30 s"
 }
 
 # Starts run/PROGRAM in its folder (where the progress file lives), waits for

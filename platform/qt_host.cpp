@@ -136,8 +136,14 @@ void DisposeWidget(QWidget* widget) {
   }
 }
 
+// Every window is drawn with the raster engine. This also keeps Qt Multimedia
+// from making an OpenGL context to convert video frames: the CPU does it, and
+// no GL driver is loaded and unloaded behind the program's back.
+void UseRasterOnly() { QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets); }
+
 void EnsureApplication() {
   if (QCoreApplication::instance()) return;
+  UseRasterOnly();
   static int argc = 1;
   static char name[] = "ploxa";
   static char* argv[] = {name, nullptr};
@@ -320,6 +326,7 @@ void ClientWidget::wheelEvent(QWheelEvent* e) { PostWheel(hwnd_, e); }
 }  // namespace ploxa::win
 
 int RunWinMain(int argc, char** argv, WinMainProc winMain) {
+  ploxa::win::UseRasterOnly();
   QApplication app(argc, argv);
   // The program ends its own loop (PostQuitMessage), not Qt.
   app.setQuitOnLastWindowClosed(false);

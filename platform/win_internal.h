@@ -43,6 +43,8 @@ inline constexpr WPARAM kScrollRepeatFlag = 0x8000;
 
 // Creates the Qt application when the program has not (tests, tools).
 void EnsureApplication();
+// Application attributes set before the Qt application is made.
+void UseRasterOnly();
 
 ULONG_PTR NextHandleValue();
 template <typename H>

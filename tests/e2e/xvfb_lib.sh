@@ -2,6 +2,7 @@
 # Shared by the end-to-end scripts, sourced after they set work (their work
 # folder) and title (the quiz window's caption): an X server with a window
 # manager, the player's window and where its client area lies on the screen.
+. "$(dirname "$0")/../support/window_manager.sh"
 
 # Exits 77 (skipped) when the X server, xdotool, openbox or wmctrl is missing.
 require_tools() {
@@ -46,12 +47,7 @@ start_x() {  # screen, as WIDTHxHEIGHTxDEPTH
   DISPLAY=":$(head -n 1 "$work/display")"
   export DISPLAY
 
-  openbox --sm-disable >"$work/logs/openbox.log" 2>&1 &
-  wm_pid=$!
-  i=0
-  # A loaded machine (parallel tests) can take seconds to start it.
-  until wmctrl -m >/dev/null 2>&1 || [ $i -ge 300 ]; do sleep 0.1; i=$((i + 1)); done
-  wmctrl -m >/dev/null 2>&1 || fail "openbox did not start within 30 s"
+  start_window_manager "$work/logs/openbox.log" || fail "openbox did not start within 30 s"
 }
 
 # Starts run/PROGRAM in its folder (where the progress file lives), waits for

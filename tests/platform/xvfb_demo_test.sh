@@ -11,8 +11,8 @@ if ! command -v Xvfb >/dev/null 2>&1; then
   echo "SKIP: Xvfb is not installed (package xvfb)"
   exit 77
 fi
-for tool in xdotool openbox wmctrl import convert; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is missing (packages xdotool openbox wmctrl imagemagick)"; exit 1; }
+for tool in xdotool openbox wmctrl import convert xmodmap; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is missing (packages xdotool openbox wmctrl imagemagick x11-xserver-utils)"; exit 1; }
 done
 
 work=$(mktemp -d)
@@ -32,9 +32,18 @@ DISPLAY=":$(head -n 1 "$work/display")"
 export DISPLAY
 export QT_QPA_PLATFORM=xcb
 
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-sleep 0.5
+# The letters typed below get keys of their own before the demo starts. Left to
+# xdotool, it would map each one onto a spare key just before pressing it, and
+# on a loaded machine the demo sometimes read the key before the new mapping.
+xmodmap -e "keycode 247 = guillemotleft" -e "keycode 248 = guillemotright" -e "keycode 249 = acircumflex" \
+  -e "keycode 250 = eacute" || { echo "FAIL: xmodmap could not map the letters"; exit 1; }
+
+. "$(dirname "$0")/../support/window_manager.sh"
+if ! start_window_manager "$work/openbox.log"; then
+  echo "FAIL: openbox did not start within 30 s on $DISPLAY"
+  cat "$work/openbox.log" "$work/xvfb.log"
+  exit 1
+fi
 
 # libxkbcommon-x11 reads key names with strndup from buffers that are bounded but
 # not terminated, which strict_string_checks reports though it is legal.

@@ -25,11 +25,8 @@ trap cleanup EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 kill -0 "$xvfb_pid" 2>/dev/null && xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start on $DISPLAY"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-# Windows are mapped only once the window manager runs, as on a desktop; a
-# loaded machine (parallel tests) can take seconds to start it.
-for _ in $(seq 300); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
-wmctrl -m >/dev/null 2>&1 || { cat "$work/openbox.log"; fail "the window manager did not start within 30 s"; }
+. "$(dirname "$0")/../support/window_manager.sh"
+start_window_manager "$work/openbox.log" || { cat "$work/openbox.log"; fail "the window manager did not start within 30 s"; }
 
 
 # wait_window NAME: the id of the visible window whose title matches NAME.

@@ -8,8 +8,9 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev
   fontconfig fonts-liberation fonts-dejavu-core gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-ugly gstreamer1.0-plugins-bad gstreamer1.0-libav libgtest-dev)
 # Packages to run the tests: a real X server, a window manager and tools to drive and look at it;
-# libpng as the reference the PNG decoder is compared with.
-TEST_PACKAGES=(xvfb xauth xdotool openbox wmctrl imagemagick libgl1-mesa-dri x11-utils x11-xserver-utils libpng-dev zlib1g-dev)
+# libpng as the reference the PNG decoder is compared with; ffmpeg makes the video clips of the
+# end-to-end video test.
+TEST_PACKAGES=(xvfb xauth xdotool openbox wmctrl imagemagick libgl1-mesa-dri x11-utils x11-xserver-utils libpng-dev zlib1g-dev ffmpeg)
 # Packages for fuzzing (clang, libFuzzer) and the benchmarks' reference libraries.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 BENCH_PACKAGES=(libbenchmark-dev libpng-dev libspng-dev zlib1g-dev libdeflate-dev libturbojpeg0-dev)

@@ -1,6 +1,5 @@
 # The Qt-backed part of the layer: windows, messages, dialogs, controls, GDI.
 add_library(ploxa_platform STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/cp1252.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_class.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp

@@ -3,28 +3,9 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/cp1252.h"
+
 namespace {
-
-// Bytes 0x80 to 0x9F; the others are Latin-1.
-constexpr char32_t HIGH[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                               0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                               0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                               0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-bool ToByte(char32_t ch, unsigned char* byte) {
-  if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) {
-    *byte = static_cast<unsigned char>(ch);
-    return true;
-  }
-  for (int i = 0; i < 32; ++i) {
-    // The unassigned bytes are not characters an author can mean.
-    if (HIGH[i] == ch && ch > 0xFF) {
-      *byte = static_cast<unsigned char>(0x80 + i);
-      return true;
-    }
-  }
-  return false;
-}
 
 void AppendUtf8(std::string& out, char32_t ch) {
   if (ch < 0x80) {
@@ -87,7 +68,7 @@ bool Utf8ToCp1252(const std::string& utf8, std::string* cp1252, std::string* pro
       return false;
     }
     unsigned char byte = 0;
-    if (!ToByte(ch, &byte)) {
+    if (!ploxa::cp1252::FromUnicode(ch, &byte)) {
       char code[16];
       std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
       std::string shown;
@@ -107,7 +88,7 @@ std::string Cp1252ToUtf8(const std::string& cp1252) {
   out.reserve(cp1252.size());
   for (char c : cp1252) {
     const auto byte = static_cast<unsigned char>(c);
-    AppendUtf8(out, (byte >= 0x80 && byte < 0xA0) ? HIGH[byte - 0x80] : byte);
+    AppendUtf8(out, ploxa::cp1252::ToUnicode(byte));
   }
   return out;
 }

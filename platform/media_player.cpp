@@ -70,17 +70,29 @@ class VideoSurface : public QWidget {
   QImage image_;
 };
 
+// Whether Qt Multimedia has a working backend, asked once.
+bool BackendAvailable() {
+  static const bool available = QMediaPlayer().isAvailable();
+  return available;
+}
+
 }  // namespace
 
-struct MediaPlayer::Impl {
-  // The sink and the output outlive the player that uses them.
+// What plays: made on the first Open, so that a quiz of many clips does not pay
+// for a player per question at start-up. The sink and the output outlive the
+// player that uses them.
+struct MediaEngine {
   QVideoSink sink;
   QAudioOutput audio;
   QMediaPlayer player;
+};
+
+struct MediaPlayer::Impl {
   QPointer<VideoSurface> surface;
+  std::unique_ptr<MediaEngine> engine;
 
   ~Impl() {
-    QObject::disconnect(&sink, nullptr, nullptr, nullptr);
+    if (engine) QObject::disconnect(&engine->sink, nullptr, nullptr, nullptr);
     if (surface) delete surface.data();
   }
 };
@@ -93,19 +105,9 @@ MediaPlayer::~MediaPlayer() = default;
 MediaPlayer MediaPlayer::Create(HWND host) {
   MediaPlayer made;
   QWidget* client = ploxa::win::ClientWidgetOf(host);
-  if (client == nullptr || !playersAvailable) return made;
-  auto impl = std::make_unique<Impl>();
-  if (!impl->player.isAvailable()) return made;
-  impl->player.setAudioOutput(&impl->audio);
-  impl->player.setVideoOutput(&impl->sink);
-  impl->surface = new VideoSurface(client);
-  VideoSurface* surface = impl->surface.data();
-  QObject::connect(&impl->sink, &QVideoSink::videoFrameChanged, surface,
-                   [surface](const QVideoFrame& frame) { surface->ShowFrame(frame); });
-  // The host's window is gone: the player goes quiet with it.
-  QMediaPlayer* player = &impl->player;
-  QObject::connect(surface, &QObject::destroyed, player, [player]() { player->stop(); });
-  made.impl_ = std::move(impl);
+  if (client == nullptr || !playersAvailable || !BackendAvailable()) return made;
+  made.impl_ = std::make_unique<Impl>();
+  made.impl_->surface = new VideoSurface(client);
   return made;
 }
 
@@ -114,30 +116,45 @@ BOOL MediaPlayer::SetUiMode(LPCSTR mode) {
 }
 
 BOOL MediaPlayer::Open(LPCSTR fileName) {
-  if (impl_ == nullptr || fileName == nullptr || fileName[0] == '\0') return FALSE;
+  // A player whose host is gone stays quiet.
+  if (impl_ == nullptr || !impl_->surface || fileName == nullptr || fileName[0] == '\0') return FALSE;
+  if (!impl_->engine) {
+    impl_->engine = std::make_unique<MediaEngine>();
+    MediaEngine& e = *impl_->engine;
+    e.player.setAudioOutput(&e.audio);
+    e.player.setVideoOutput(&e.sink);
+    VideoSurface* surface = impl_->surface.data();
+    QObject::connect(&e.sink, &QVideoSink::videoFrameChanged, surface,
+                     [surface](const QVideoFrame& frame) { surface->ShowFrame(frame); });
+    // The host's window is gone: the player goes quiet with it.
+    QMediaPlayer* player = &e.player;
+    QObject::connect(surface, &QObject::destroyed, player, [player]() { player->stop(); });
+  }
   const QString name = ploxa::win::FromCp1252(fileName);
   // Clearing the source first makes the same name load again: the file under
   // it may have been written anew since.
-  impl_->player.setSource(QUrl());
-  impl_->player.setSource(QUrl::fromLocalFile(QFileInfo(name).absoluteFilePath()));
+  impl_->engine->player.setSource(QUrl());
+  impl_->engine->player.setSource(QUrl::fromLocalFile(QFileInfo(name).absoluteFilePath()));
   return TRUE;
 }
 
 void MediaPlayer::Play() {
-  if (impl_ != nullptr) impl_->player.play();
+  if (impl_ != nullptr && impl_->engine) impl_->engine->player.play();
 }
 
 void MediaPlayer::Stop() {
   if (impl_ == nullptr) return;
   // The backend's stop of a video can block for a few hundred milliseconds;
   // a player that is not playing need not be asked.
-  if (impl_->player.playbackState() != QMediaPlayer::StoppedState) impl_->player.stop();
+  if (impl_->engine && impl_->engine->player.playbackState() != QMediaPlayer::StoppedState) {
+    impl_->engine->player.stop();
+  }
   if (impl_->surface) impl_->surface->Clear();
 }
 
 MediaPlayer::State MediaPlayer::GetState() const {
-  if (impl_ == nullptr) return State::Stopped;
-  switch (impl_->player.playbackState()) {
+  if (impl_ == nullptr || !impl_->engine) return State::Stopped;
+  switch (impl_->engine->player.playbackState()) {
     case QMediaPlayer::PlayingState: return State::Playing;
     case QMediaPlayer::PausedState: return State::Paused;
     default: return State::Stopped;

@@ -39,7 +39,8 @@ class MediaPlayer {
   // Loads a file by name (code page 1252; relative names from the current
   // folder). The file is read when playback starts, so a file written again
   // under the same name is read afresh. A missing or unreadable file plays
-  // nothing and reports nothing. FALSE for an empty player or an empty name.
+  // nothing and reports nothing. FALSE for an empty player, an empty name or a
+  // player whose host is gone.
   BOOL Open(LPCSTR fileName);
   // Plays from the current position (the start after Open or Stop); returns at once.
   void Play();
